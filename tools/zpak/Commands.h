@@ -1,0 +1,15 @@
+#pragma once
+// The zpak tool's commands. Each takes the arguments after its name and returns the exit code;
+// 2 means a usage error (the caller prints the usage text).
+#include <string>
+#include <vector>
+
+namespace zpak_cli
+{
+
+using Args = std::vector<std::string>;
+
+int CmdCrc(const Args& args);
+int CmdHash(const Args& args);
+
+} // namespace zpak_cli

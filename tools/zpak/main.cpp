@@ -1,0 +1,48 @@
+// zpak: command-line tool over the pak library.
+#include "tools/zpak/Commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+struct sCommand
+{
+    const char* name;
+    const char* synopsis;
+    int (*run)(const zpak_cli::Args&);
+};
+
+const sCommand kCommands[] = {
+    {"crc", "crc FILE...        CRC-32, signed byte sum and name of each file", zpak_cli::CmdCrc},
+    {"hash", "hash NAME          the four name keys of a pak entry name", zpak_cli::CmdHash},
+};
+
+void PrintUsage()
+{
+    std::fputs("usage: zpak COMMAND [ARGS]\ncommands:\n", stderr);
+    for (const sCommand& c : kCommands)
+        std::fprintf(stderr, "  zpak %s\n", c.synopsis);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+    {
+        PrintUsage();
+        return 2;
+    }
+    for (const sCommand& c : kCommands)
+    {
+        if (std::strcmp(argv[1], c.name) != 0)
+            continue;
+        int code = c.run(zpak_cli::Args(argv + 2, argv + argc));
+        if (code == 2)
+            PrintUsage();
+        return code;
+    }
+    std::fprintf(stderr, "zpak: unknown command '%s'\n", argv[1]);
+    PrintUsage();
+    return 2;
+}

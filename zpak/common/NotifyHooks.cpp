@@ -1,0 +1,12 @@
+#include "zpak/common/NotifyHooks.h"
+
+namespace ZP
+{
+
+sNotifyHooks& GetNotifyHooks()
+{
+    static sNotifyHooks hooks;
+    return hooks;
+}
+
+} // namespace ZP
