@@ -342,6 +342,12 @@ bool File::Open(std::wstring_view path, eOpenMode mode)
     case eOpenMode::Append:
         flags |= O_WRONLY | O_CREAT | O_APPEND;
         break;
+    case eOpenMode::CreateNew:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+        break;
+    case eOpenMode::WriteOnly:
+        flags |= O_WRONLY | O_CREAT | O_TRUNC;
+        break;
     }
     int fd = ::open(native.c_str(), flags, 0666);
     if (fd < 0)

@@ -75,6 +75,8 @@ enum class eOpenMode
     CreateAlways, // create or truncate, read and write
     OpenAlways,   // create when missing, read and write, keep content
     Append,       // create when missing, writes go to the end
+    CreateNew,    // create, failing when the file exists, read and write
+    WriteOnly,    // create or truncate, write only
 };
 
 enum class eSeekOrigin

@@ -49,7 +49,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 
 std::string_view Trim(std::string_view s)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
         s.remove_suffix(1);
     return s;
@@ -198,7 +199,8 @@ int InternetErrorFromCurl(int curlCode)
     }
 }
 
-HttpSession::HttpSession(eAccessMode mode, std::string userAgent) : m_mode(mode), m_userAgent(std::move(userAgent))
+HttpSession::HttpSession(eAccessMode mode, std::string userAgent)
+    : m_mode(mode), m_userAgent(std::move(userAgent))
 {
 }
 
@@ -254,7 +256,8 @@ struct HttpRequest::Impl
         self->Touch();
         if (self->headersDone) return len; // trailers of a chunked body
         std::string_view line(data, len);
-        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.remove_suffix(1);
 
         if (line.size() >= 5 && line.substr(0, 5) == "HTTP/")
         {
@@ -316,7 +319,8 @@ struct HttpRequest::Impl
 
         stallTimeout = session.StallTimeout();
         bool ok = true;
-        auto set = [&](CURLoption option, auto value) { ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK; };
+        auto set = [&](CURLoption option, auto value)
+        { ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK; };
         set(CURLOPT_URL, url.c_str());
         set(CURLOPT_PROTOCOLS_STR, "http,https");
         set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -461,9 +465,15 @@ int HttpRequest::Open(const HttpSession& session, const std::string& url, int64_
     return kInternetOk;
 }
 
-int HttpRequest::Status() const { return m_impl ? m_impl->status : 0; }
+int HttpRequest::Status() const
+{
+    return m_impl ? m_impl->status : 0;
+}
 
-int64_t HttpRequest::ContentLength() const { return m_impl ? m_impl->ContentLength() : -1; }
+int64_t HttpRequest::ContentLength() const
+{
+    return m_impl ? m_impl->ContentLength() : -1;
+}
 
 std::string HttpRequest::Header(std::string_view name) const
 {
@@ -502,8 +512,14 @@ size_t HttpRequest::Available()
     return m_impl->body.Size();
 }
 
-void HttpRequest::Close() { m_impl.reset(); }
+void HttpRequest::Close()
+{
+    m_impl.reset();
+}
 
-bool HttpRequest::IsOpen() const { return m_impl != nullptr; }
+bool HttpRequest::IsOpen() const
+{
+    return m_impl != nullptr;
+}
 
 } // namespace platform::net

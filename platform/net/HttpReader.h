@@ -78,7 +78,7 @@ public:
 
     // Valid after a successful Open.
     int Status() const;
-    int64_t ContentLength() const; // -1 when the response has none (or is chunked)
+    int64_t ContentLength() const;                   // -1 when the response has none (or is chunked)
     std::string Header(std::string_view name) const; // first value, name case-insensitive; "" if absent
     std::string FinalUrl() const;                    // after redirects
 

@@ -1,4 +1,5 @@
 #include "platform/net/HttpReader.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <curl/curl.h>
@@ -9,12 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
@@ -37,7 +34,8 @@ std::string RandomBytes(size_t size, uint64_t seed)
     for (size_t i = 0; i < size; i += 8)
     {
         uint64_t v = rng();
-        for (size_t k = 0; k < 8 && i + k < size; ++k) out[i + k] = char(v >> (8 * k));
+        for (size_t k = 0; k < 8 && i + k < size; ++k)
+            out[i + k] = char(v >> (8 * k));
     }
     return out;
 }
@@ -85,6 +83,8 @@ private:
 std::string RawExchange(uint16_t port, const std::string& requestText)
 {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    timeval timeout{5, 0}; // a server that never closes fails the test instead of hanging it
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
@@ -97,7 +97,8 @@ std::string RawExchange(uint16_t port, const std::string& requestText)
     ::send(fd, requestText.data(), requestText.size(), MSG_NOSIGNAL);
     std::string reply;
     char buf[4096];
-    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) reply.append(buf, size_t(n));
+    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+        reply.append(buf, size_t(n));
     ::close(fd);
     return reply;
 }
@@ -109,40 +110,21 @@ const std::string kUnresolvableHost = std::string(64, 'a') + ".invalid";
 class HttpReaderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_root = std::filesystem::temp_directory_path() /
-                 ("velmora-http-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_root);
-        m_server.emplace(m_root);
-    }
+    void WriteFile(const std::wstring& name, const std::string& bytes) { m_dir.WriteFile(name, bytes); }
 
-    void TearDown() override
-    {
-        m_server.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_root, ignored);
-    }
-
-    void WriteFile(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(m_root / name, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    }
-
-    TestHttpServer& Server() { return *m_server; }
+    TestHttpServer& Server() { return m_server; }
 
     HttpSession m_session{eAccessMode::Direct};
 
 private:
-    std::filesystem::path m_root;
-    std::optional<TestHttpServer> m_server;
+    testsupport::TempDir m_dir;
+    TestHttpServer m_server{m_dir.NativePath()};
 };
 
 TEST_F(HttpReaderTest, GetDeliversTheWholeBodyWithItsLength)
 {
     const std::string bytes = RandomBytes(5 * 1024 * 1024 + 123, 1);
-    WriteFile("game.pak", bytes);
+    WriteFile(L"game.pak", bytes);
 
     HttpRequest request;
     ASSERT_EQ(request.Open(m_session, Server().Url("/game.pak")), kInternetOk);
@@ -168,37 +150,46 @@ TEST_F(HttpReaderTest, SlowReaderKeepsBufferBoundedAndLosesNothing)
     const std::string bytes = RandomBytes(8 * 1024 * 1024, 2);
     Server().SetContent("/big", bytes);
 
-    HttpRequest request;
-    ASSERT_EQ(request.Open(m_session, Server().Url("/big")), kInternetOk);
-
-    // Let the reader fill up while nobody reads, until it stops growing.
-    size_t buffered = 0;
-    auto deadline = std::chrono::steady_clock::now() + 3s;
-    int unchanged = 0;
-    while (unchanged < 20 && std::chrono::steady_clock::now() < deadline)
+    // The server may finish sending, or close the connection, while the reader is paused.
+    for (eBodyFraming framing :
+         {eBodyFraming::ContentLength, eBodyFraming::Chunked, eBodyFraming::CloseDelimited})
     {
-        size_t now = request.Available();
-        unchanged = now == buffered ? unchanged + 1 : 0;
-        buffered = now;
-        std::this_thread::sleep_for(10ms);
-    }
-    EXPECT_GE(buffered, 512u * 1024);
-    EXPECT_LE(buffered, 1536u * 1024);
+        SCOPED_TRACE(int(framing));
+        Server().SetFault("/big", {.framing = framing});
+        HttpRequest request;
+        ASSERT_EQ(request.Open(m_session, Server().Url("/big")), kInternetOk);
 
-    // Small reads drain the buffer across many pause/resume cycles.
-    std::string body;
-    EXPECT_EQ(ReadAll(request, body, 4096), kInternetOk);
-    EXPECT_TRUE(body == bytes) << "got " << body.size() << " of " << bytes.size() << " bytes";
+        // Let the reader fill up while nobody reads, until it stops growing.
+        size_t buffered = 0;
+        auto deadline = std::chrono::steady_clock::now() + 3s;
+        int unchanged = 0;
+        while (unchanged < 20 && std::chrono::steady_clock::now() < deadline)
+        {
+            size_t now = request.Available();
+            unchanged = now == buffered ? unchanged + 1 : 0;
+            buffered = now;
+            std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_GE(buffered, 512u * 1024);
+        EXPECT_LE(buffered, 1536u * 1024);
+
+        // Small reads drain the buffer across many pause/resume cycles.
+        std::string body;
+        EXPECT_EQ(ReadAll(request, body, 4096), kInternetOk);
+        EXPECT_TRUE(body == bytes) << "got " << body.size() << " of " << bytes.size() << " bytes";
+    }
 
     // Closing a transfer that is paused mid-way must neither hang nor disturb the next one.
-    HttpRequest abandoned;
-    ASSERT_EQ(abandoned.Open(m_session, Server().Url("/big")), kInternetOk);
-    while (abandoned.Available() < 1024 * 1024) std::this_thread::sleep_for(5ms);
-    abandoned.Close();
-    EXPECT_FALSE(abandoned.IsOpen());
-    ASSERT_EQ(abandoned.Open(m_session, Server().Url("/big"), 8 * 1024 * 1024 - 10), kInternetOk);
-    body.clear();
-    EXPECT_EQ(ReadAll(abandoned, body), kInternetOk);
+    Server().ClearFault("/big");
+    HttpRequest request;
+    ASSERT_EQ(request.Open(m_session, Server().Url("/big")), kInternetOk);
+    while (request.Available() < 1024 * 1024)
+        std::this_thread::sleep_for(5ms);
+    request.Close();
+    EXPECT_FALSE(request.IsOpen());
+    ASSERT_EQ(request.Open(m_session, Server().Url("/big"), 8 * 1024 * 1024 - 10), kInternetOk);
+    std::string body;
+    EXPECT_EQ(ReadAll(request, body), kInternetOk);
     EXPECT_EQ(body, bytes.substr(bytes.size() - 10));
 }
 
@@ -242,15 +233,15 @@ TEST_F(HttpReaderTest, BodyWithoutContentLengthIsReadToItsEnd)
 TEST_F(HttpReaderTest, RangeRequestGetsTheTail)
 {
     const std::string bytes = RandomBytes(2 * 1024 * 1024, 4);
-    WriteFile("data.bin", bytes);
+    WriteFile(L"data.bin", bytes);
     const int64_t start = 1'500'000;
 
     HttpRequest request;
     ASSERT_EQ(request.Open(m_session, Server().Url("/data.bin"), start), kInternetOk);
     EXPECT_EQ(request.Status(), 206);
-    EXPECT_EQ(request.Header("Content-Range"),
-              "bytes " + std::to_string(start) + "-" + std::to_string(bytes.size() - 1) + "/" +
-                  std::to_string(bytes.size()));
+    EXPECT_EQ(request.Header("Content-Range"), "bytes " + std::to_string(start) + "-" +
+                                                   std::to_string(bytes.size() - 1) + "/" +
+                                                   std::to_string(bytes.size()));
     EXPECT_EQ(request.ContentLength(), int64_t(bytes.size()) - start);
     std::string body;
     EXPECT_EQ(ReadAll(request, body), kInternetOk);
@@ -300,12 +291,11 @@ TEST_F(HttpReaderTest, ConnectionCutMidBodyIsAnError)
     {
         eBodyFraming framing;
         bool reset;
-        std::vector<int> accepted;
+        int expected;
     } cases[] = {
-        {eBodyFraming::ContentLength, false, {kInternetConnectionAborted}},
-        {eBodyFraming::Chunked, false, {kInternetConnectionAborted}},
-        // Whether the reset itself or the end of the stream after it is seen first depends on timing.
-        {eBodyFraming::ContentLength, true, {kInternetConnectionReset, kInternetConnectionAborted}},
+        {eBodyFraming::ContentLength, false, kInternetConnectionAborted},
+        {eBodyFraming::Chunked, false, kInternetConnectionAborted},
+        {eBodyFraming::ContentLength, true, kInternetConnectionReset},
     };
     for (const Case& c : cases)
     {
@@ -314,8 +304,7 @@ TEST_F(HttpReaderTest, ConnectionCutMidBodyIsAnError)
         HttpRequest request;
         ASSERT_EQ(request.Open(m_session, Server().Url("/file")), kInternetOk);
         std::string body;
-        int result = ReadAll(request, body);
-        EXPECT_NE(std::find(c.accepted.begin(), c.accepted.end(), result), c.accepted.end()) << result;
+        EXPECT_EQ(ReadAll(request, body), c.expected);
         EXPECT_LE(body.size(), 300'000u);
         EXPECT_TRUE(body == bytes.substr(0, body.size())) << "bytes before the cut are not a prefix";
     }
@@ -412,7 +401,8 @@ TEST_F(HttpReaderTest, ProxyFromTheEnvironmentOnlyWhenConfigured)
     ScopedEnv allProxy("all_proxy", nullptr), allProxyUpper("ALL_PROXY", nullptr);
     ScopedEnv noProxy("no_proxy", nullptr), noProxyUpper("NO_PROXY", nullptr);
 
-    for (auto [mode, expected] : {std::pair{eAccessMode::Configured, "via proxy"}, {eAccessMode::Direct, "direct"}})
+    for (auto [mode, expected] :
+         {std::pair{eAccessMode::Configured, "via proxy"}, {eAccessMode::Direct, "direct"}})
     {
         SCOPED_TRACE(expected);
         HttpSession session(mode);
@@ -435,9 +425,10 @@ TEST_F(HttpReaderTest, ParallelDownloadsOnOneSession)
 {
     const std::string first = RandomBytes(4 * 1024 * 1024, 8), second = RandomBytes(3 * 1024 * 1024, 9);
     Server().SetContent("/first", first);
-    WriteFile("second", second);
+    WriteFile(L"second", second);
 
-    auto fetch = [&](const std::string& path, std::string& body, int& result) {
+    auto fetch = [&](const std::string& path, std::string& body, int& result)
+    {
         HttpRequest request;
         result = request.Open(m_session, Server().Url(path));
         if (result == kInternetOk) result = ReadAll(request, body, 32 * 1024);
@@ -479,7 +470,8 @@ TEST(InternetErrorFromCurl, MapsLibcurlResults)
         {CURLE_TOO_MANY_REDIRECTS, 12004},
         {CURLE_WEIRD_SERVER_REPLY, 12004},
     };
-    for (const Case& c : cases) EXPECT_EQ(InternetErrorFromCurl(c.code), c.expected) << curl_easy_strerror(c.code);
+    for (const Case& c : cases)
+        EXPECT_EQ(InternetErrorFromCurl(c.code), c.expected) << curl_easy_strerror(c.code);
 }
 
 // The rest checks the test server on the wire, where the reader cannot look: every later
@@ -513,7 +505,8 @@ TEST_F(HttpReaderTest, TestServerSpeaksPlainHttp)
     {
         SCOPED_TRACE(c.request);
         std::string reply = RawExchange(Server().Port(), c.request);
-        for (const std::string& part : c.present) EXPECT_NE(reply.find(part), std::string::npos) << part << "\n" << reply;
+        for (const std::string& part : c.present)
+            EXPECT_NE(reply.find(part), std::string::npos) << part << "\n" << reply;
         if (c.absent)
         {
             EXPECT_EQ(reply.find(c.absent), std::string::npos) << reply;
@@ -522,8 +515,9 @@ TEST_F(HttpReaderTest, TestServerSpeaksPlainHttp)
 
     // Two requests on one connection, the second closing it.
     Server().ResetCounters();
-    std::string reply = RawExchange(Server().Port(), "GET /ten HTTP/1.1\r\nHost: x\r\n\r\n"
-                                                     "GET /ten HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    std::string reply =
+        RawExchange(Server().Port(), "GET /ten HTTP/1.1\r\nHost: x\r\n\r\n"
+                                     "GET /ten HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
     size_t first = reply.find("\r\n\r\n0123456789HTTP/1.1 200");
     EXPECT_NE(first, std::string::npos) << reply;
     EXPECT_EQ(reply.find("\r\n\r\n0123456789", first + 1), reply.size() - 14) << reply;

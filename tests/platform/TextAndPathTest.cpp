@@ -49,7 +49,7 @@ TEST(TextCodec, CaseMappingIgnoresTheProcessLocale)
 
 TEST(FileSystem, BackslashPathsAndFileHandle)
 {
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     std::wstring folder = dir.Path() + L"\\sub";
     ASSERT_TRUE(fs::CreateOneDirectory(folder));
     EXPECT_TRUE(fs::IsDirectory(dir.Path() + L"/sub"));

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <unistd.h>
 
-namespace test_support
+namespace testsupport
 {
 namespace
 {
@@ -89,4 +89,4 @@ std::string BinaryDir()
     return std::string(dir ? dir : ".") + "/bin";
 }
 
-} // namespace test_support
+} // namespace testsupport

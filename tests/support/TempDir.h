@@ -2,7 +2,7 @@
 // A fresh folder under the temporary folder, removed with everything in it when the object dies.
 #include <string>
 
-namespace test_support
+namespace testsupport
 {
 
 class TempDir
@@ -31,4 +31,4 @@ int RunCommand(const std::string& commandLine, std::string* out = nullptr, std::
 // Folder of the built programs (bin/ under the build folder).
 std::string BinaryDir();
 
-} // namespace test_support
+} // namespace testsupport

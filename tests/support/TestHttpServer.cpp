@@ -30,7 +30,8 @@ constexpr size_t kSendBlock = 256 * 1024;
 
 std::string PercentDecode(std::string_view s)
 {
-    auto hex = [](char c) -> int {
+    auto hex = [](char c) -> int
+    {
         if (c >= '0' && c <= '9') return c - '0';
         if (c >= 'a' && c <= 'f') return c - 'a' + 10;
         if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -86,8 +87,10 @@ eRange ParseRange(std::string_view header, uint64_t total, uint64_t& first, uint
     constexpr std::string_view prefix = "bytes=";
     if (header.size() < prefix.size() || header.substr(0, prefix.size()) != prefix) return eRange::Whole;
     std::string_view spec = header.substr(prefix.size());
-    while (!spec.empty() && spec.front() == ' ') spec.remove_prefix(1);
-    while (!spec.empty() && spec.back() == ' ') spec.remove_suffix(1);
+    while (!spec.empty() && spec.front() == ' ')
+        spec.remove_prefix(1);
+    while (!spec.empty() && spec.back() == ' ')
+        spec.remove_suffix(1);
     if (spec.find(',') != std::string_view::npos) return eRange::Whole;
     size_t dash = spec.find('-');
     if (dash == std::string_view::npos) return eRange::Whole;
@@ -127,7 +130,7 @@ public:
     {
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return false;
-        struct stat st{};
+        struct stat st = {};
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         {
             ::close(fd);
@@ -176,6 +179,7 @@ struct TestHttpServer::Connection
     int fd;
     std::thread thread;
     bool finished = false; // guarded by the server's mutex; once set, fd may be closed
+    bool abortive = false; // end with a reset rather than an orderly close
 };
 
 struct TestHttpServer::Request
@@ -213,7 +217,8 @@ TestHttpServer::~TestHttpServer()
         for (auto& connection : m_connections)
             if (!connection->finished) ::shutdown(connection->fd, SHUT_RDWR);
     }
-    for (auto& connection : m_connections) connection->thread.join();
+    for (auto& connection : m_connections)
+        connection->thread.join();
 }
 
 std::string TestHttpServer::Url(std::string_view path) const
@@ -304,10 +309,20 @@ void TestHttpServer::AcceptLoop()
         tcp::socket socket(m_listener->io);
         boost::system::error_code ec;
         acceptor.accept(socket, ec);
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) return;
+        }
+        if (ec)
+        {
+            // Out of descriptors or the like: give the running connections a moment to finish.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
+        socket.set_option(tcp::no_delay(true), ec);
+
         std::lock_guard lock(m_mutex);
         if (m_stopping) return;
-        if (ec) continue;
-        socket.set_option(tcp::no_delay(true), ec);
 
         // Join connections that have ended so a long test does not collect threads.
         for (auto it = m_connections.begin(); it != m_connections.end();)
@@ -326,18 +341,21 @@ void TestHttpServer::AcceptLoop()
         auto connection = std::make_unique<Connection>(std::move(socket));
         Connection& ref = *connection;
         m_connections.push_back(std::move(connection));
-        ref.thread = std::thread([this, &ref] {
-            Serve(ref);
-            bool orderly;
+        ref.thread = std::thread(
+            [this, &ref]
             {
-                std::lock_guard done(m_mutex);
-                ref.finished = true;
-                orderly = !m_stopping;
-            }
-            boost::system::error_code ignored;
-            if (orderly) ref.socket.shutdown(tcp::socket::shutdown_send, ignored);
-            ref.socket.close(ignored);
-        });
+                Serve(ref);
+                bool orderly;
+                {
+                    std::lock_guard done(m_mutex);
+                    ref.finished = true;
+                    orderly = !m_stopping;
+                }
+                boost::system::error_code ignored;
+                // An orderly shutdown would put a FIN ahead of the reset the fault asked for.
+                if (orderly && !ref.abortive) ref.socket.shutdown(tcp::socket::shutdown_send, ignored);
+                ref.socket.close(ignored);
+            });
     }
 }
 
@@ -408,7 +426,8 @@ bool TestHttpServer::Answer(Connection& connection, const Request& request)
     {
         bool found = false;
         std::filesystem::path relative = std::filesystem::path(request.path).relative_path();
-        bool escapes = std::any_of(relative.begin(), relative.end(), [](const auto& part) { return part == ".."; });
+        bool escapes =
+            std::any_of(relative.begin(), relative.end(), [](const auto& part) { return part == ".."; });
         if (!m_root.empty() && !escapes && !relative.empty()) found = source.OpenFile(m_root / relative);
         if (!found)
         {
@@ -432,7 +451,8 @@ bool TestHttpServer::Answer(Connection& connection, const Request& request)
             status = 206;
             first = from;
             length = to - from + 1;
-            contentRange = "bytes " + std::to_string(from) + "-" + std::to_string(to) + "/" + std::to_string(total);
+            contentRange =
+                "bytes " + std::to_string(from) + "-" + std::to_string(to) + "/" + std::to_string(total);
             break;
         case eRange::Unsatisfiable:
             status = 416;
@@ -445,7 +465,8 @@ bool TestHttpServer::Answer(Connection& connection, const Request& request)
     if (noBody) length = 0;
 
     http::response<http::empty_body> response{static_cast<http::status>(status), 11};
-    if (http::obsolete_reason(static_cast<http::status>(status)) == "<unknown-status>") response.reason("Status");
+    if (http::obsolete_reason(static_cast<http::status>(status)) == "<unknown-status>")
+        response.reason("Status");
     response.set(http::field::server, "VelmoraTestServer");
     response.set(http::field::accept_ranges, "bytes");
     response.set(http::field::content_type, "application/octet-stream");
@@ -457,7 +478,8 @@ bool TestHttpServer::Answer(Connection& connection, const Request& request)
         else if (fault.framing == eBodyFraming::Chunked)
             response.set(http::field::transfer_encoding, "chunked");
     }
-    for (const auto& [name, value] : fault.extraHeaders) response.insert(name, value);
+    for (const auto& [name, value] : fault.extraHeaders)
+        response.insert(name, value);
     const bool keepAlive = request.keepAlive && fault.framing != eBodyFraming::CloseDelimited;
     response.keep_alive(keepAlive);
 
@@ -480,7 +502,11 @@ bool TestHttpServer::Answer(Connection& connection, const Request& request)
         }
         if (fault.cutAfterBytes >= 0 && sent >= uint64_t(fault.cutAfterBytes) && sent < length)
         {
-            if (fault.resetOnCut) connection.socket.set_option(asio::socket_base::linger(true, 0), ec);
+            if (fault.resetOnCut)
+            {
+                connection.socket.set_option(asio::socket_base::linger(true, 0), ec);
+                connection.abortive = true;
+            }
             return false;
         }
         if (sent >= length) break;

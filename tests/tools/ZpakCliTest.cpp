@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-using test_support::RunCommand;
+using testsupport::RunCommand;
 
 namespace
 {
-std::string Zpak() { return test_support::BinaryDir() + "/zpak"; }
+std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
 } // namespace
 
 TEST(ZpakCli, CrcPrintsCrcSumAndName)
 {
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     dir.WriteFile(L"digits.txt", "123456789");
     dir.WriteFile(L"ff01.bin", std::string("\xFF\x01", 2));
     dir.WriteFile(L"empty", "");
@@ -30,7 +30,7 @@ TEST(ZpakCli, HashPrintsTheFourNameKeys)
     std::string out;
     ASSERT_EQ(RunCommand(Zpak() + " hash a/b.TXT", &out), 0);
     // PathKey is the CRC-32 of "A/B.TXT"; the others of "B.TXT", ".TXT" and "A".
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     dir.WriteFile(L"p", "A/B.TXT");
     dir.WriteFile(L"n", "B.TXT");
     dir.WriteFile(L"e", ".TXT");

@@ -97,7 +97,7 @@ TEST(CommonFunction, FileTimesRoundTrip)
 
 TEST(CommonFunction, FoldersAndFiles)
 {
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     std::wstring deep = dir.Path() + L"\\a\\b\\c";
     ASSERT_TRUE(ZP::CreateFolderTree(deep));
     EXPECT_TRUE(ZP::CreateFolderTree(deep)) << "an existing folder is fine";
@@ -133,7 +133,7 @@ TEST(CommonFunction, FoldersAndFiles)
 
 TEST(CommonFunction, RemovingATreeNeverFollowsLinksOut)
 {
-    test_support::TempDir outside, dir;
+    testsupport::TempDir outside, dir;
     outside.WriteFile(L"keep.txt", "precious");
     dir.WriteFile(L"tree/file.txt", "x");
     std::string link = dir.NativePath() + "/tree/link";
@@ -153,7 +153,7 @@ TEST(CommonFunction, RemovingATreeStopsAtAFileThatCannotBeDeleted)
         }
     } stubborn;
     ZP::ZP_CommonFunction* previous = ZP::SetCommonFunction(&stubborn);
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     dir.WriteFile(L"tree/sub/locked.txt", "x");
     bool removed = ZP::RemoveFolderTree(dir.Join(L"tree"), true);
     ZP::SetCommonFunction(nullptr);
@@ -165,7 +165,7 @@ TEST(CommonFunction, RemovingATreeStopsAtAFileThatCannotBeDeleted)
 
 TEST(CommonFunction, DiskSpaceAndSystemFolders)
 {
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     uint64_t free = 0;
     ASSERT_TRUE(ZP::GetFreeSpace(dir.Path(), free));
     EXPECT_GT(free, 0u);

@@ -93,7 +93,7 @@ TEST(Crc32, RaisedStopFlagGivesZero)
 
 TEST(Crc32, FileAndStreamRanges)
 {
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     std::string content(100000, '\0');
     for (size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>(i * 31);

@@ -30,7 +30,7 @@ protected:
         return bytes;
     }
 
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     std::vector<std::wstring> debugLines;
     platform::debug::DebugSink previousSink;
 };

@@ -70,7 +70,7 @@ TEST(StringTable, TextWithoutEndLineIsNotReadPastItsSize)
 
 TEST(LauncherLog, SetUpCreatesLogFolderAndWritesThrough)
 {
-    test_support::TempDir dir;
+    testsupport::TempDir dir;
     SetupLauncherLogIn(dir.Path());
     EXPECT_TRUE(ZP::FolderExists(dir.Join(L"Log")));
     EXPECT_TRUE(ZP::CZpakLog::IsWriteThrough());
