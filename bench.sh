@@ -10,3 +10,4 @@ mkdir -p "$out"
 "$root/build/bin/velmora_bench" --benchmark_repetitions=7 --benchmark_report_aggregates_only=true \
   --benchmark_format=json --benchmark_out="$out/micro.json" --benchmark_out_format=json >/dev/null
 python3 "$root/scripts/bench_report.py" "$out/micro.json"
+"$root/bench/fetch_bench.sh"

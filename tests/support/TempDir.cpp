@@ -86,7 +86,7 @@ int RunCommand(const std::string& commandLine, std::string* out, std::string* er
 std::string BinaryDir()
 {
     const char* dir = std::getenv("VELMORA_TEST_BINARY_DIR");
-    return std::string(dir ? dir : ".") + "/bin";
+    return std::string(dir && *dir ? dir : VELMORA_BINARY_DIR) + "/bin";
 }
 
 } // namespace testsupport

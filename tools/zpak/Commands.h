@@ -11,5 +11,6 @@ using Args = std::vector<std::string>;
 
 int CmdCrc(const Args& args);
 int CmdHash(const Args& args);
+int CmdFetch(const Args& args);
 
 } // namespace zpak_cli

@@ -16,6 +16,7 @@ struct sCommand
 const sCommand kCommands[] = {
     {"crc", "crc FILE...        CRC-32, signed byte sum and name of each file", zpak_cli::CmdCrc},
     {"hash", "hash NAME          the four name keys of a pak entry name", zpak_cli::CmdHash},
+    {"fetch", "fetch URL FILE     download URL to FILE, resuming a partial FILE", zpak_cli::CmdFetch},
 };
 
 void PrintUsage()
