@@ -11,9 +11,9 @@
 
 namespace
 {
-constexpr int kErrorDownload = 14042;
-constexpr int kErrorStopped = 14085;
-constexpr int kErrorMemory = 14010;
+using ZP::kErrorDownload;
+using ZP::kErrorMemory;
+using ZP::kErrorStopped;
 
 int Fail(int code, const char* function)
 {

@@ -86,15 +86,15 @@ eRange ParseRange(std::string_view header, uint64_t total, uint64_t& first, uint
 {
     constexpr std::string_view prefix = "bytes=";
     if (header.size() < prefix.size() || header.substr(0, prefix.size()) != prefix) return eRange::Whole;
-    std::string_view spec = header.substr(prefix.size());
-    while (!spec.empty() && spec.front() == ' ')
-        spec.remove_prefix(1);
-    while (!spec.empty() && spec.back() == ' ')
-        spec.remove_suffix(1);
-    if (spec.find(',') != std::string_view::npos) return eRange::Whole;
-    size_t dash = spec.find('-');
+    std::string_view bounds = header.substr(prefix.size());
+    while (!bounds.empty() && bounds.front() == ' ')
+        bounds.remove_prefix(1);
+    while (!bounds.empty() && bounds.back() == ' ')
+        bounds.remove_suffix(1);
+    if (bounds.find(',') != std::string_view::npos) return eRange::Whole;
+    size_t dash = bounds.find('-');
     if (dash == std::string_view::npos) return eRange::Whole;
-    std::string_view from = spec.substr(0, dash), to = spec.substr(dash + 1);
+    std::string_view from = bounds.substr(0, dash), to = bounds.substr(dash + 1);
     uint64_t a = 0, b = 0;
     if (from.empty())
     {

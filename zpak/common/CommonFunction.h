@@ -3,6 +3,8 @@
 // folders, files, times, URL escaping and disk space. One process-wide object with virtual
 // operations (so a test or a port can replace a family), reached through GetCommonFunction();
 // the free functions below forward to it and are what the rest of the code calls.
+#include "zpak/message/ResultCodes.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -29,10 +31,6 @@ struct sSystemTime
 using FileTime = uint64_t;
 constexpr uint64_t kFileTimeEpochOffsetSeconds = 11644473600ULL;
 
-constexpr int kResultOk = 1;
-constexpr int kResultFail = 0;
-constexpr int kErrorInvalidString = 14002;
-constexpr int kErrorInvalidPointer = 14003;
 
 class ZP_CommonFunction
 {

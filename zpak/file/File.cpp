@@ -211,21 +211,21 @@ int CFile::ReadAll(char** outBuffer, bool allocate, uint32_t* outSize)
     if (!outBuffer || !outSize)
         return kErrorInvalidPointer;
     if (!Handle())
-        return 14082; // file not open
+        return kErrorNotOpen;
     uint32_t size = GetSize();
     m_all.assign(size, 0);
     Seek(0);
     if (size > 0 && Read(m_all.data(), size) != size)
     {
         m_all.clear();
-        return 14017;
+        return kErrorFileRead;
     }
     *outSize = size;
     if (allocate)
     {
         char* copy = AllocBuffer(size);
         if (!copy)
-            return 14010;
+            return kErrorMemory;
         if (size)
             std::memcpy(copy, m_all.data(), size);
         *outBuffer = copy;

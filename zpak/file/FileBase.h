@@ -4,6 +4,7 @@
 // the process holds one shared lock for its whole duration (network reads included), so two
 // downloads on different threads alternate read by read.
 #include "zpak/common/CriticalSection.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <cstdint>
 #include <string>
@@ -11,20 +12,6 @@
 namespace ZP
 {
 
-constexpr int kErrorInvalidFileName = 14005;
-constexpr int kErrorDataSize = 14008;
-constexpr int kErrorBufferOverrun = 14011;
-constexpr int kErrorFileMissing = 14012;
-constexpr int kErrorFileOpen = 14014;
-constexpr int kErrorFileWrite = 14016;
-constexpr int kErrorInternetSession = 14048;
-constexpr int kErrorUrlConnect = 14049;
-constexpr int kErrorInternetQuery = 14051;
-constexpr int kErrorHttp400 = 14052;
-constexpr int kErrorHttp403 = 14053;
-constexpr int kErrorHttp404 = 14054;
-constexpr int kErrorFileSize = 14066;
-constexpr int kErrorDiskFull = 14091;
 
 // Open modes.
 constexpr int kModeRead = 0;      // existing file, read only

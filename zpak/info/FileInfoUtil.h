@@ -1,0 +1,68 @@
+#pragma once
+// List files (".info"), the list version record, size totals and list reports, and the data
+// transfer routines that move one file's bytes between file objects with integrity values.
+#include "zpak/info/FileInfoList.h"
+#include "zpak/message/ResultCodes.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ZP
+{
+
+class IFileBase;
+
+
+struct sFileListStringSize
+{
+    uint32_t reserved = 0;
+    uint32_t len1 = 0;
+    uint32_t len2 = 0;
+    uint32_t len3 = 0;
+};
+
+// One list file's header strings (kept, never interpreted) and the list they describe.
+struct sFileListSaveLoad
+{
+    sFileListStringSize sizes;
+    std::u16string string1;
+    std::u16string string2;
+    std::u16string string3;
+    vFileInfo* list = nullptr;
+};
+
+constexpr size_t kVersionRecordBytes = 528;
+constexpr uint32_t kDefaultListVersion = 1u << 24;
+
+struct sListVersion
+{
+    uint32_t version = 0;
+    std::wstring listPath; // relative path of the current list on the server
+};
+
+class CFileInfoUtil
+{
+public:
+    static int SaveFileList(IFileBase* file, sFileListSaveLoad* header);
+    static int LoadFileList(IFileBase* file, sFileListSaveLoad* header);
+    static int WriteVersionRecord(IFileBase* file, const sListVersion* record, uint32_t* written);
+    static int ReadVersionRecord(IFileBase* file, sListVersion* record, uint32_t* read);
+    // 0 for an empty list, 1 otherwise, 14085 when stopped.
+    static int SumSizes(const vFileInfo* list, uint64_t* plainTotal, uint64_t* storedTotal);
+    // Writes "<stem>_<date>_<time>.txt"; returns its path, empty when nothing was written.
+    static std::wstring WriteListReport(const std::wstring& stem, const vFileInfo* list, uint32_t elapsedMs,
+                                        bool open);
+
+    // Transfer routines: bytes written to the destination, 0 on failure.
+    static uint32_t CopyPlain(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record);
+    static uint32_t StoreCoded(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record);
+    static uint32_t DownloadDecode(IFileBase* source, IFileBase* destination, CFileInfo* record);
+    static uint32_t DownloadRaw(IFileBase* source, IFileBase* destination, CFileInfo* record);
+    static void CancelPlainCopy();
+    static void CancelRawDownload();
+
+    static constexpr uint32_t kPlainChunk = 20480000;
+    static constexpr uint32_t kRawPiece = 100000;
+};
+
+} // namespace ZP

@@ -1,0 +1,47 @@
+#pragma once
+// Named result codes. 1 is success and 0 a plain failure; 12001-12112 are internet errors (see
+// platform/net); the rest are the pak library's codes. The launcher's own (14091-14106) are here
+// too so that every module names a code the same way.
+
+namespace ZP
+{
+
+constexpr int kResultOk = 1;
+constexpr int kResultFail = 0;
+
+constexpr int kErrorInvalidString = 14002;
+constexpr int kErrorInvalidPointer = 14003;
+constexpr int kErrorInvalidData = 14004;
+constexpr int kErrorInvalidFileName = 14005;
+constexpr int kErrorDataSize = 14008;
+constexpr int kErrorInvalidParameter = 14009;
+constexpr int kErrorMemory = 14010;
+constexpr int kErrorBufferOverrun = 14011;
+constexpr int kErrorFileMissing = 14012;
+constexpr int kErrorProcessCreate = 14013;
+constexpr int kErrorFileOpen = 14014;
+constexpr int kErrorFileCreate = 14015;
+constexpr int kErrorFileWrite = 14016;
+constexpr int kErrorFileRead = 14017;
+constexpr int kErrorDownload = 14042;
+constexpr int kErrorInternetSession = 14048;
+constexpr int kErrorUrlConnect = 14049;
+constexpr int kErrorInternetQuery = 14051;
+constexpr int kErrorHttp400 = 14052;
+constexpr int kErrorHttp403 = 14053;
+constexpr int kErrorHttp404 = 14054;
+constexpr int kErrorPakBroken = 14055;
+constexpr int kErrorFileSize = 14066;
+constexpr int kErrorCrcMismatch = 14071;
+constexpr int kErrorSumMismatch = 14072;
+constexpr int kErrorCompress = 14078;
+constexpr int kErrorDecompress = 14079;
+constexpr int kErrorEncrypt = 14080;
+constexpr int kErrorDecrypt = 14081;
+constexpr int kErrorNotOpen = 14082;
+constexpr int kErrorAlreadyOpen = 14083;
+constexpr int kErrorStopped = 14085;
+
+constexpr int kErrorDiskFull = 14091;
+
+} // namespace ZP
