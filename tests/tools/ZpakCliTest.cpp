@@ -59,3 +59,40 @@ TEST(ZpakCli, UsageErrorsExitWithTwo)
         EXPECT_NE(err.find("usage: zpak"), std::string::npos) << args;
     }
 }
+
+TEST(ZpakCli, InfoDumpsAListFile)
+{
+    testsupport::TempDir dir;
+    // Header with no strings, one record, closing magic; written byte by byte.
+    std::string list = "FILS" + std::string(16, '\0') + "FILZ" + std::string("\x01\0\0\0", 4);
+    std::string record(108, '\0');
+    auto put = [&record](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            record[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    put(8, 4096);        // FilePos
+    put(12, 10);         // size
+    put(16, 12);         // OrgSize
+    put(36, 1700000000); // FileTime
+    put(64, 1);          // Loc
+    put(68, 0x00534946); // "FIS"
+    put(76, 20231114);
+    put(80, 221320);
+    put(84, 0xABCDEF01); // OrgCrc
+    put(92, 0x32435243); // "CRC2"
+    std::string name(512, '\0');
+    name[0] = 'a';
+    name[2] = '/';
+    name[4] = 'b';
+    list += record + name + std::string("\x1c\0\0\0", 4) + "FILE";
+    dir.WriteFile(L"l.info", list);
+    std::string out, err;
+    ASSERT_EQ(RunCommand(Zpak() + " info " + dir.NativePath() + "/l.info", &out, &err), 0) << err;
+    EXPECT_EQ(out, "len1 0\nlen2 0\nlen3 0\n"
+                   "Name\tLoc\tdeleted\tFilePos\tsize\tOrgSize\tzip\tenc\tunzipsize\tFileTime\tDate\tTime\tOrgCrc\t"
+                   "ZipCrc\tCrcSign\n"
+                   "a/b\t1\t0\t4096\t10\t12\t0\t0\t0\t1700000000\t20231114\t221320\tabcdef01\t00000000\tCRC2\n");
+    dir.WriteFile(L"bad.info", "NOPE");
+    EXPECT_EQ(RunCommand(Zpak() + " info " + dir.NativePath() + "/bad.info", &out, &err), 1);
+    EXPECT_EQ(err, "error 14004: 사용할 수 없는 데이터입니다.\n");
+}

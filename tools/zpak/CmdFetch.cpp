@@ -1,5 +1,4 @@
 // "fetch": a resumable download straight to disk, with progress on stderr.
-#include "launcher/app/LauncherMessage.h"
 #include "launcher/info/HttpDownloader.h"
 #include "platform/text/TextCodec.h"
 #include "platform/ui/Console.h"
@@ -41,7 +40,6 @@ int CmdFetch(const Args& args)
         return 2;
     std::wstring url = platform::text::Utf8ToWide(args[0]);
     std::wstring path = platform::text::Utf8ToWide(args[1]);
-    CLauncherMessage messages;
     g_terminal = platform::ui::StderrIsTerminal();
     ZP::GetNotifyHooks().byteProgress = ShowProgress;
     IHttpDownloader downloader;
@@ -52,8 +50,7 @@ int CmdFetch(const Args& args)
         return 0;
     if (g_terminal && g_lastPercent >= 0)
         std::fputc('\n', stderr);
-    std::fprintf(stderr, "error %d: %s\n", r, platform::text::WideToUtf8(messages.GetMessage(r)).c_str());
-    return 1;
+    return PrintError(r);
 }
 
 } // namespace zpak_cli

@@ -12,5 +12,9 @@ using Args = std::vector<std::string>;
 int CmdCrc(const Args& args);
 int CmdHash(const Args& args);
 int CmdFetch(const Args& args);
+int CmdInfo(const Args& args);
+
+// Prints "error CODE: MESSAGE" on stderr and returns exit code 1.
+int PrintError(int code);
 
 } // namespace zpak_cli

@@ -1,4 +1,5 @@
 // zpak: command-line tool over the pak library.
+#include "launcher/app/LauncherMessage.h"
 #include "tools/zpak/Commands.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@ const sCommand kCommands[] = {
     {"crc", "crc FILE...        CRC-32, signed byte sum and name of each file", zpak_cli::CmdCrc},
     {"hash", "hash NAME          the four name keys of a pak entry name", zpak_cli::CmdHash},
     {"fetch", "fetch URL FILE     download URL to FILE, resuming a partial FILE", zpak_cli::CmdFetch},
+    {"info", "info FILE.info     the header and records of a file list", zpak_cli::CmdInfo},
 };
 
 void PrintUsage()
@@ -38,7 +40,11 @@ int main(int argc, char** argv)
     {
         if (std::strcmp(argv[1], c.name) != 0)
             continue;
+        // Downloads can end with the launcher's own codes (disk full), so its texts are the ones shown.
+        CLauncherMessage messages;
+        ZP::SetMessageProvider(&messages);
         int code = c.run(zpak_cli::Args(argv + 2, argv + argc));
+        ZP::RestoreDefaultMessageProvider();
         if (code == 2)
             PrintUsage();
         return code;

@@ -77,7 +77,7 @@ int CFile::Open(const wchar_t* path, int mode, int value)
         break;
     case kModeCreate:
         CreateParentFolders(path);
-        how = fs::eOpenMode::WriteOnly;
+        how = fs::eOpenMode::CreateAlways; // readable too: transfers verify what they wrote
         break;
     default:
         return 0;

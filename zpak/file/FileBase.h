@@ -16,7 +16,7 @@ namespace ZP
 // Open modes.
 constexpr int kModeRead = 0;      // existing file, read only
 constexpr int kModeReadWrite = 1; // existing file, read and write (missing folders are created)
-constexpr int kModeCreate = 2;    // always created empty, write (missing folders are created)
+constexpr int kModeCreate = 2;    // always created empty, read and write (missing folders are created)
 constexpr int kModeNone = 3;
 
 // Kinds of handle.

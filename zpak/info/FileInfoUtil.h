@@ -61,7 +61,6 @@ public:
     static void CancelPlainCopy();
     static void CancelRawDownload();
 
-    static constexpr uint32_t kPlainChunk = 20480000;
     static constexpr uint32_t kRawPiece = 100000;
 };
 
