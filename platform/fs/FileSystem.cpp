@@ -75,6 +75,13 @@ bool Stat(std::wstring_view path, sFileStat& out)
     return true;
 }
 
+bool IsSymlink(std::wstring_view path)
+{
+    std::string native = NativePath(path);
+    struct stat st;
+    return !native.empty() && ::lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool Exists(std::wstring_view path)
 {
     sFileStat st;

@@ -42,6 +42,8 @@ std::string NativePath(std::wstring_view path);
 std::wstring FromNativePath(std::string_view path);
 
 bool Stat(std::wstring_view path, sFileStat& out);
+// True when the path itself (not what it points to) is a symbolic link.
+bool IsSymlink(std::wstring_view path);
 bool Exists(std::wstring_view path);
 bool IsDirectory(std::wstring_view path);
 bool IsRegularFile(std::wstring_view path);

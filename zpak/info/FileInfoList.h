@@ -88,7 +88,9 @@ public:
     CFileInfo* FindByName(const std::wstring& name, int mode) const;
     const std::vector<CFileInfo*>* Bucket(uint32_t key) const;
 
+    using BucketMap = std::map<uint32_t, std::vector<CFileInfo*>>;
     void Add(uint32_t key, CFileInfo* record) { m_buckets[key].push_back(record); }
+    BucketMap& MutableBuckets() { return m_buckets; }
     void SetOwning(bool owning) { m_owning = owning; }
     bool IsOwning() const { return m_owning; }
     const std::map<uint32_t, std::vector<CFileInfo*>>& Buckets() const { return m_buckets; }

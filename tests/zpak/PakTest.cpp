@@ -1,0 +1,299 @@
+#include "tests/support/TempDir.h"
+#include "zpak/codec/ZipMgr.h"
+#include "zpak/common/CommonFunction.h"
+#include "zpak/common/NotifyHooks.h"
+#include "zpak/crc/Crc32.h"
+#include "zpak/file/File.h"
+#include "zpak/pak/Pak.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <random>
+#include <unistd.h>
+
+using namespace ZP;
+
+namespace
+{
+std::string Bytes(size_t n, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (auto& c : s)
+        c = static_cast<char>(rng());
+    return s;
+}
+
+uint32_t U32At(const std::string& s, size_t at)
+{
+    return ReadU32(reinterpret_cast<const uint8_t*>(s.data() + at));
+}
+
+class PakFixture : public ::testing::Test
+{
+protected:
+    std::wstring PakPath() const { return dir.Join(L"game.pak"); }
+
+    // Adds name with content to the pak the way the packer does (plain copy, or a codec).
+    int AddFile(CPak& pak, const std::wstring& name, const std::string& content, uint32_t zip = 0)
+    {
+        std::wstring src = dir.WriteFile(L"src/" + std::to_wstring(counter++), content);
+        CFile file;
+        if (file.Open(src.c_str(), kModeRead, 0) != 1)
+            return -1;
+        CFileInfo record;
+        record.SetName(name);
+        record.base.Loc = kLocPak;
+        record.base.size = record.base.OrgSize = static_cast<uint32_t>(content.size());
+        record.base.FileTime = 1700000000;
+        record.base.zip = zip;
+        return pak.AddFileData(&file, &record, false);
+    }
+
+    std::string Extract(CPak& pak, const std::wstring& name)
+    {
+        const CFileInfo* r = pak.FindByPath(name);
+        if (!r)
+            return "<missing>";
+        char* data = nullptr;
+        uint32_t length = 0;
+        if (pak.ReadFileData(r, true, &data, &length) != 1)
+            return "<unreadable>";
+        std::string s(data, length);
+        FreeBuffer(data);
+        return s;
+    }
+
+    testsupport::TempDir dir;
+    int counter = 0;
+};
+} // namespace
+
+TEST_F(PakFixture, NewPakLayout)
+{
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), true), 1);
+    EXPECT_EQ(pak.Base(), 0u);
+    std::string content = Bytes(5000, 1);
+    ASSERT_EQ(AddFile(pak, L"Data/one.bin", content), 1);
+    pak.Close();
+
+    std::string bytes = dir.ReadFile(L"game.pak");
+    ASSERT_EQ(bytes.size(), 15728640u + 5000u);
+    EXPECT_EQ(bytes.substr(0, 4), "PAKS");
+    EXPECT_EQ(U32At(bytes, 4 + 4), 0x02040100u);
+    EXPECT_EQ(U32At(bytes, 4 + 24), 15728640u + 5000u) << "DataEnd";
+    EXPECT_EQ(bytes.substr(4 + 32, 4), "ZPHS");
+    EXPECT_EQ(bytes.substr(512000, 8), "FILSFILZ");
+    EXPECT_EQ(U32At(bytes, 512008), 1u);
+    EXPECT_EQ(U32At(bytes, 512012 + 8), 15728640u) << "the first file starts the data area";
+    EXPECT_EQ(U32At(bytes, 512012 + 60), 512012u) << "InfoPos";
+    EXPECT_EQ(bytes.substr(512012 + 620, 4), "FILE");
+    EXPECT_TRUE(bytes.substr(15728640) == content);
+
+    CPak again;
+    ASSERT_EQ(again.Open(PakPath(), false), 1);
+    EXPECT_EQ(again.Count(), 1u);
+    EXPECT_EQ(Extract(again, L"data/ONE.bin"), content);
+}
+
+TEST_F(PakFixture, PakInsideALargerFileStartsPastItsContent)
+{
+    std::string prefix = Bytes(5000000, 2);
+    dir.WriteFile(L"game.pak", prefix);
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), true), 1);
+    EXPECT_EQ(pak.Base(), 6291456u);
+    ASSERT_EQ(AddFile(pak, L"x.bin", "payload"), 1);
+    pak.Close();
+    std::string bytes = dir.ReadFile(L"game.pak");
+    EXPECT_TRUE(bytes.substr(0, 5000000) == prefix) << "the content before the pak is kept";
+    EXPECT_EQ(bytes.substr(6291456, 4), "PAKS");
+    CPak again;
+    ASSERT_EQ(again.Open(PakPath(), false), 1);
+    EXPECT_EQ(again.Base(), 6291456u);
+    EXPECT_EQ(Extract(again, L"x.bin"), "payload");
+}
+
+TEST_F(PakFixture, DamagedTablesNeverCrashTheReader)
+{
+    {
+        CPak pak;
+        ASSERT_EQ(pak.Open(PakPath(), true), 1);
+        ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(3000, 3)), 1);
+        ASSERT_EQ(AddFile(pak, L"b.bin", Bytes(3000, 4)), 1);
+    }
+    const std::string good = dir.ReadFile(L"game.pak");
+    auto put = [](std::string& s, size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            s[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    struct
+    {
+        const char* what;
+        void (*spoil)(std::string&, decltype(put)&);
+        size_t expected;
+    } cases[] = {
+        {"a record pointing past the end", [](std::string& s, decltype(put)& p) { p(s, 512012 + 12, 1u << 30); }, 1},
+        {"a record with a bad sign", [](std::string& s, decltype(put)& p) { p(s, 512012 + 68, 0); }, 1},
+        {"a count of four billion", [](std::string& s, decltype(put)& p) { p(s, 512008, 0xFFFFFFFFu); }, 0},
+        {"a count running into the data area", [](std::string& s, decltype(put)& p) { p(s, 512008, 30000); }, 0},
+        {"a file cut inside the table", [](std::string& s, decltype(put)&) { s.resize(512012 + 700); }, 0},
+        {"no table at all", [](std::string& s, decltype(put)&) { s.resize(1000); }, 0},
+    };
+    for (const auto& c : cases)
+    {
+        std::string bad = good;
+        c.spoil(bad, put);
+        dir.WriteFile(L"bad.pak", bad);
+        CPak pak;
+        ASSERT_EQ(pak.Open(dir.Join(L"bad.pak"), false), 1) << c.what;
+        EXPECT_EQ(pak.AllRecords().CountLive(true), c.expected) << c.what;
+    }
+}
+
+TEST_F(PakFixture, TailOfAShorterReplacementBecomesFreeSpaceOnlyWhenLarge)
+{
+    struct
+    {
+        size_t shorterBy;
+        size_t freeRecords;
+    } cases[] = {{20000, 1}, {10000, 0}};
+    for (const auto& c : cases)
+    {
+        testsupport::TempDir local;
+        CPak pak;
+        ASSERT_EQ(pak.Open(local.Join(L"t.pak"), true), 1);
+        ASSERT_EQ(AddFile(pak, L"first.bin", Bytes(100000, 5)), 1);
+        ASSERT_EQ(AddFile(pak, L"second.bin", Bytes(1000, 6)), 1);
+        std::string replacement = Bytes(100000 - c.shorterBy, 7);
+        ASSERT_EQ(AddFile(pak, L"first.bin", replacement), 1);
+        EXPECT_EQ(pak.FreeListSize(), c.freeRecords) << c.shorterBy;
+        EXPECT_EQ(Extract(pak, L"first.bin"), replacement);
+        if (c.freeRecords)
+        {
+            const CFileInfo* tail = pak.FreeRecords().front();
+            EXPECT_EQ(tail->base.size, c.shorterBy);
+            EXPECT_EQ(tail->base.FilePos, 15728640u + replacement.size());
+        }
+        pak.Close();
+        CPak again;
+        ASSERT_EQ(again.Open(local.Join(L"t.pak"), false), 1);
+        EXPECT_EQ(Extract(again, L"first.bin"), replacement);
+        EXPECT_EQ(Extract(again, L"second.bin"), Bytes(1000, 6));
+    }
+}
+
+TEST_F(PakFixture, LongerReplacementNeverOverwritesItsNeighbour)
+{
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), true), 1);
+    ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(1000, 8)), 1);
+    ASSERT_EQ(AddFile(pak, L"b.bin", Bytes(1000, 9)), 1);
+    ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(5000, 10)), 1);
+    EXPECT_EQ(Extract(pak, L"a.bin"), Bytes(5000, 10));
+    EXPECT_EQ(Extract(pak, L"b.bin"), Bytes(1000, 9));
+}
+
+TEST_F(PakFixture, OverlappingRecordsAreDroppedAndThePakCompactedOnOpen)
+{
+    {
+        CPak pak;
+        ASSERT_EQ(pak.Open(PakPath(), true), 1);
+        ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(4000, 11)), 1);
+        ASSERT_EQ(AddFile(pak, L"b.bin", Bytes(4000, 12)), 1);
+        ASSERT_EQ(AddFile(pak, L"c.bin", Bytes(4000, 13)), 1);
+    }
+    // Point b's data into a's.
+    std::string bytes = dir.ReadFile(L"game.pak");
+    uint32_t bPos = 15728640 + 2000;
+    for (int i = 0; i < 4; ++i)
+        bytes[512012 + 620 + 8 + i] = static_cast<char>(bPos >> (8 * i));
+    dir.WriteFile(L"game.pak", bytes);
+
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), false), 1);
+    EXPECT_EQ(pak.FindByPath(L"a.bin"), nullptr);
+    EXPECT_EQ(pak.FindByPath(L"b.bin"), nullptr);
+    EXPECT_EQ(Extract(pak, L"c.bin"), Bytes(4000, 13));
+    pak.Close();
+    std::string after = dir.ReadFile(L"game.pak");
+    EXPECT_EQ(after.size(), 15728640u + 4000u) << "compacted: only c's data is left";
+    CPak again;
+    ASSERT_EQ(again.Open(PakPath(), false), 1);
+    EXPECT_EQ(again.AllRecords().CountLive(true), 1u);
+    EXPECT_EQ(Extract(again, L"c.bin"), Bytes(4000, 13));
+}
+
+TEST_F(PakFixture, DeleteCompactAndReuseFreeSpace)
+{
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), true), 1);
+    ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(50000, 14)), 1);
+    ASSERT_EQ(AddFile(pak, L"b.bin", Bytes(50000, 15)), 1);
+    ASSERT_EQ(AddFile(pak, L"c.bin", Bytes(50000, 16)), 1);
+    ASSERT_EQ(pak.DeleteRecord(dir.Path(), pak.FindByPath(L"a.bin")), 1);
+    EXPECT_EQ(pak.FreeListSize(), 1u);
+    // A new smaller file goes into the hole instead of the end.
+    ASSERT_EQ(AddFile(pak, L"d.bin", Bytes(30000, 17)), 1);
+    EXPECT_EQ(pak.FindByPath(L"d.bin")->base.FilePos, 15728640u);
+    EXPECT_EQ(pak.FreeListSize(), 1u) << "the 20,000-byte rest of the hole stays free";
+    ASSERT_EQ(pak.DeleteRecord(dir.Path(), pak.FindByPath(L"b.bin")), 1);
+    ASSERT_TRUE(pak.Compact());
+    EXPECT_EQ(pak.FreeListSize(), 0u);
+    EXPECT_EQ(pak.Header().DataEnd, 15728640u + 80000u);
+    pak.Close();
+    CPak again;
+    ASSERT_EQ(again.Open(PakPath(), false), 1);
+    EXPECT_EQ(again.AllRecords().CountLive(true), 2u);
+    EXPECT_EQ(Extract(again, L"c.bin"), Bytes(50000, 16));
+    EXPECT_EQ(Extract(again, L"d.bin"), Bytes(30000, 17));
+}
+
+TEST_F(PakFixture, CompressedEntriesAndTheBrokenFileHook)
+{
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), true), 1);
+    std::string text(200000, 'z');
+    ASSERT_EQ(AddFile(pak, L"Text/readme.txt", text, kZipZlib), 1);
+    const CFileInfo* r = pak.FindByPath(L"Text/readme.txt");
+    ASSERT_NE(r, nullptr);
+    EXPECT_LT(r->base.size, 10000u);
+    EXPECT_EQ(pak.VerifyStored(r), 1);
+    EXPECT_EQ(Extract(pak, L"Text/readme.txt"), text);
+    uint32_t pos = r->base.FilePos;
+    pak.Close();
+
+    // Damage one stored byte: verification fails and the hook hears of the record.
+    std::string bytes = dir.ReadFile(L"game.pak");
+    bytes[pos + 10] ^= 0x55;
+    dir.WriteFile(L"game.pak", bytes);
+    static int reported = 0;
+    reported = 0;
+    GetNotifyHooks().brokenFile = [](const CFileInfo*, int code) { reported = code; };
+    CPak again;
+    ASSERT_EQ(again.Open(PakPath(), false), 1);
+    EXPECT_EQ(Extract(again, L"Text/readme.txt"), "<unreadable>");
+    GetNotifyHooks().brokenFile = nullptr;
+    EXPECT_EQ(reported, kErrorCrcMismatch);
+}
+
+TEST_F(PakFixture, HostileNamesAreNeverExtractedOutsideTheTarget)
+{
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), true), 1);
+    const wchar_t* hostile[] = {L"../escape.txt", L"a/../../escape.txt", L"/tmp/abs.txt", L"C:evil.txt",
+                                L"..\\escape2.txt"};
+    for (const wchar_t* name : hostile)
+        ASSERT_EQ(AddFile(pak, name, "bad"), 1) << "stored as given: only extraction judges names";
+    ASSERT_EQ(AddFile(pak, L"ok/fine.txt", "good"), 1);
+    testsupport::TempDir target;
+    // A link inside the target pointing out of it is not followed either.
+    testsupport::TempDir outside;
+    ASSERT_EQ(symlink(outside.NativePath().c_str(), (target.NativePath() + "/ok").c_str()), 0);
+    for (CFileInfo* r : pak.AllRecords())
+        EXPECT_FALSE(pak.ExtractFile(r, target.Path())) << std::string(r->Name().begin(), r->Name().end());
+    EXPECT_FALSE(FileExists(dir.Join(L"escape.txt")));
+    EXPECT_FALSE(FileExists(outside.Join(L"fine.txt")));
+    EXPECT_FALSE(FileExists(L"/tmp/abs.txt"));
+}
