@@ -10,7 +10,10 @@ namespace ZP
 {
 
 // The caller's slot must exist and be empty: filling a used slot would leak (or free) its buffer.
-inline bool IsEmptyOutputSlot(char** output) { return output != nullptr && *output == nullptr; }
+inline bool IsEmptyOutputSlot(char** output)
+{
+    return output != nullptr && *output == nullptr;
+}
 
 // Input present (or empty) and the prefix inside it.
 inline bool IsValidCodecInput(const void* input, uint32_t inputLength, uint32_t prefix)
@@ -44,14 +47,13 @@ private:
 // The prefix bytes travel unchanged in front of every transformed output.
 inline void CopyPrefix(const CCodecBuffer& buffer, const void* input, uint32_t prefix)
 {
-    if (prefix > 0)
-        std::memcpy(buffer.Get(), input, prefix);
+    if (prefix > 0) std::memcpy(buffer.Get(), input, prefix);
 }
 
 inline uint32_t ReadLE32(const unsigned char* p)
 {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
 inline void WriteLE32(unsigned char* p, uint32_t value)

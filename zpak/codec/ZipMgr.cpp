@@ -16,8 +16,7 @@ CZipMgr::~CZipMgr() = default;
 
 IZipBase* CZipMgr::GetZip(int method) const
 {
-    if (method < 0 || method >= kSlotCount)
-        return nullptr;
+    if (method < 0 || method >= kSlotCount) return nullptr;
     return m_slots[method].get();
 }
 

@@ -29,8 +29,8 @@ public:
 
     bool Compress(int method, char** output, uint32_t* outputLength, const void* input, uint32_t inputLength,
                   uint32_t prefix);
-    bool Decompress(int method, char** output, uint32_t expectedLength, const void* input, uint32_t inputLength,
-                    uint32_t prefix);
+    bool Decompress(int method, char** output, uint32_t expectedLength, const void* input,
+                    uint32_t inputLength, uint32_t prefix);
 
 private:
     std::unique_ptr<IZipBase> m_slots[kSlotCount];

@@ -12,17 +12,18 @@ namespace ZP
 bool CZlib::Compress(char** output, uint32_t* outputLength, const void* input, uint32_t inputLength,
                      uint32_t prefix)
 {
-    if (!IsEmptyOutputSlot(output) || outputLength == nullptr || !IsValidCodecInput(input, inputLength, prefix))
+    if (!IsEmptyOutputSlot(output) || outputLength == nullptr ||
+        !IsValidCodecInput(input, inputLength, prefix))
         return false;
     const uint64_t n = inputLength - prefix;
     // The pak format's historical capacity, raised to zlib's own bound where that is larger (only by
     // a few bytes), so incompressible data never fails for want of room.
-    uint64_t capacity = std::max<uint64_t>(n + n / 4096 + n / 16384 + 11, compressBound(static_cast<uLong>(n)));
+    uint64_t capacity =
+        std::max<uint64_t>(n + n / 4096 + n / 16384 + 11, compressBound(static_cast<uLong>(n)));
     capacity = std::min<uint64_t>(capacity, std::numeric_limits<uint32_t>::max() - prefix);
 
     CCodecBuffer buffer(prefix + capacity);
-    if (!buffer)
-        return false;
+    if (!buffer) return false;
     CopyPrefix(buffer, input, prefix);
     uLongf streamLength = static_cast<uLongf>(capacity);
     const Bytef* source = static_cast<const Bytef*>(input) + prefix;
@@ -36,16 +37,15 @@ bool CZlib::Compress(char** output, uint32_t* outputLength, const void* input, u
 bool CZlib::Decompress(char** output, uint32_t expectedLength, const void* input, uint32_t inputLength,
                        uint32_t prefix)
 {
-    if (!IsEmptyOutputSlot(output) || !IsValidCodecInput(input, inputLength, prefix) || prefix > expectedLength)
+    if (!IsEmptyOutputSlot(output) || !IsValidCodecInput(input, inputLength, prefix) ||
+        prefix > expectedLength)
         return false;
     const uint64_t streamLength = inputLength - prefix;
     const uint64_t wanted = expectedLength - prefix;
-    if (wanted > MaxInflatedLength(streamLength))
-        return false;
+    if (wanted > MaxInflatedLength(streamLength)) return false;
 
     CCodecBuffer buffer(expectedLength);
-    if (!buffer)
-        return false;
+    if (!buffer) return false;
     CopyPrefix(buffer, input, prefix);
     uLongf produced = static_cast<uLongf>(wanted);
     const Bytef* source = static_cast<const Bytef*>(input) + prefix;

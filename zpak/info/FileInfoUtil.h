@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 namespace ZP
 {
@@ -58,6 +60,18 @@ public:
     static uint32_t StoreCoded(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record);
     static uint32_t DownloadDecode(IFileBase* source, IFileBase* destination, CFileInfo* record);
     static uint32_t DownloadRaw(IFileBase* source, IFileBase* destination, CFileInfo* record);
+    // Two lists are equal when their path maps hold the same number of records and every record of
+    // the first has an equal record under the same key in the second.
+    static bool ListsEqual(const vFileInfo& a, const vFileInfo& b);
+    // Name sets keyed by the CRC-32 of the upper-cased, slash-normalised name.
+    static std::unordered_set<uint32_t> BuildNameSet(const std::vector<std::wstring>& names);
+    static bool InNameSet(const std::unordered_set<uint32_t>& set, const std::wstring& name);
+    static bool InNameSetUtf8(const std::unordered_set<uint32_t>& set, const std::string& name);
+    static bool NameListsEqual(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b);
+    // Entries of folder whose names match pattern ("*" matches any run, case ignored).
+    static bool ListMatching(const std::wstring& folder, const std::wstring& pattern,
+                             std::vector<std::wstring>& names);
+
     static void CancelPlainCopy();
     static void CancelRawDownload();
 
