@@ -13,6 +13,11 @@ int CmdCrc(const Args& args);
 int CmdHash(const Args& args);
 int CmdFetch(const Args& args);
 int CmdInfo(const Args& args);
+int CmdAdd(const Args& args);
+int CmdLs(const Args& args);
+int CmdExtract(const Args& args);
+int CmdCompact(const Args& args);
+int CmdRm(const Args& args);
 
 // Prints "error CODE: MESSAGE" on stderr and returns exit code 1.
 int PrintError(int code);

@@ -19,6 +19,12 @@ const sCommand kCommands[] = {
     {"hash", "hash NAME          the four name keys of a pak entry name", zpak_cli::CmdHash},
     {"fetch", "fetch URL FILE     download URL to FILE, resuming a partial FILE", zpak_cli::CmdFetch},
     {"info", "info FILE.info     the header and records of a file list", zpak_cli::CmdInfo},
+    {"add", "add PAK FOLDER [--method none|zlib|lzma]\n"
+            "                     add every file below FOLDER to the pak set PAK", zpak_cli::CmdAdd},
+    {"ls", "ls PAK             the records of a pak set", zpak_cli::CmdLs},
+    {"extract", "extract PAK FOLDER unpack a pak set into FOLDER", zpak_cli::CmdExtract},
+    {"compact", "compact PAK        squeeze the free space out of a pak set", zpak_cli::CmdCompact},
+    {"rm", "rm PAK NAME...     delete records from a pak set", zpak_cli::CmdRm},
 };
 
 void PrintUsage()

@@ -23,6 +23,9 @@ constexpr int kErrorFileOpen = 14014;
 constexpr int kErrorFileCreate = 14015;
 constexpr int kErrorFileWrite = 14016;
 constexpr int kErrorFileRead = 14017;
+constexpr int kErrorFileSearch = 14021;
+constexpr int kErrorNoDiskSpace = 14031;
+constexpr int kErrorUnpack = 14038;
 constexpr int kErrorDownload = 14042;
 constexpr int kErrorInternetSession = 14048;
 constexpr int kErrorUrlConnect = 14049;
@@ -32,8 +35,10 @@ constexpr int kErrorHttp403 = 14053;
 constexpr int kErrorHttp404 = 14054;
 constexpr int kErrorPakBroken = 14055;
 constexpr int kErrorFileSize = 14066;
+constexpr int kErrorNoRecord = 14069;
 constexpr int kErrorCrcMismatch = 14071;
 constexpr int kErrorSumMismatch = 14072;
+constexpr int kErrorNoCrc = 14073;
 constexpr int kErrorCompress = 14078;
 constexpr int kErrorDecompress = 14079;
 constexpr int kErrorEncrypt = 14080;
@@ -41,6 +46,7 @@ constexpr int kErrorDecrypt = 14081;
 constexpr int kErrorNotOpen = 14082;
 constexpr int kErrorAlreadyOpen = 14083;
 constexpr int kErrorStopped = 14085;
+
 
 constexpr int kErrorDiskFull = 14091;
 

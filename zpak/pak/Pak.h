@@ -15,10 +15,6 @@ namespace ZP
 class IFileBase;
 
 constexpr uint32_t kPakVersion = 0x02040100; // 2.4.1.0
-constexpr int kErrorNoDiskSpace = 14031;
-constexpr int kErrorFileSearch = 14021;
-constexpr int kErrorNoRecord = 14069;
-constexpr int kErrorNoCrc = 14073;
 
 struct sPakHeader
 {
