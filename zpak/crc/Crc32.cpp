@@ -147,9 +147,21 @@ uint32_t CCrc32::HashString(std::wstring_view text)
         return 0;
     if (!m_built)
         BuildTable();
+    // Upper-cased and split into UTF-16 units on the fly: names are hashed on every look-up.
     uint32_t reg = 0xFFFFFFFFu;
-    for (char16_t unit : platform::text::WideToUtf16(MakeUpper(text)))
-        reg = (reg >> 8) ^ m_table[(reg ^ static_cast<uint8_t>(unit & 0xFF)) & 0xFF];
+    auto step = [&reg, this](uint32_t unit) { reg = (reg >> 8) ^ m_table[(reg ^ unit) & 0xFF]; };
+    for (wchar_t c : text)
+    {
+        uint32_t u = static_cast<uint32_t>(platform::text::ToUpper(c));
+        if (u >= 0x10000 && u <= 0x10FFFF)
+        {
+            u -= 0x10000;
+            step(0xD800 + (u >> 10));
+            step(0xDC00 + (u & 0x3FF));
+        }
+        else
+            step(u > 0x10FFFF ? 0xFFFD : u);
+    }
     return ~reg;
 }
 

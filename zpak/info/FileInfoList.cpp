@@ -56,6 +56,7 @@ void vFileInfo::BuildPathMap(mapFileInfo& map) const
 {
     map.Clear();
     map.SetOwning(false);
+    map.Reserve(m_items.size());
     for (CFileInfo* r : m_items)
         if (r)
             map.Add(NameKeyOf(r->Name()), r);

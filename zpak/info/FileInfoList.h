@@ -1,10 +1,10 @@
 #pragma once
 // Record lists: vFileInfo (an ordered list owning its records) and mapFileInfo (records grouped
-// under a 32-bit name key).
+// under a 32-bit name key, in a hash map: nothing depends on the order of its keys).
 #include "zpak/info/FileInfo.h"
 
 #include <cstdint>
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -88,15 +88,16 @@ public:
     CFileInfo* FindByName(const std::wstring& name, int mode) const;
     const std::vector<CFileInfo*>* Bucket(uint32_t key) const;
 
-    using BucketMap = std::map<uint32_t, std::vector<CFileInfo*>>;
+    using BucketMap = std::unordered_map<uint32_t, std::vector<CFileInfo*>>;
+    void Reserve(size_t records) { m_buckets.reserve(records); }
     void Add(uint32_t key, CFileInfo* record) { m_buckets[key].push_back(record); }
     BucketMap& MutableBuckets() { return m_buckets; }
     void SetOwning(bool owning) { m_owning = owning; }
     bool IsOwning() const { return m_owning; }
-    const std::map<uint32_t, std::vector<CFileInfo*>>& Buckets() const { return m_buckets; }
+    const BucketMap& Buckets() const { return m_buckets; }
 
 private:
-    std::map<uint32_t, std::vector<CFileInfo*>> m_buckets;
+    BucketMap m_buckets;
     bool m_owning;
 };
 

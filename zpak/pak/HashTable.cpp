@@ -28,6 +28,14 @@ void CHashTable::Clear()
     m_all.Clear();
 }
 
+void CHashTable::Reserve(size_t records)
+{
+    m_byPath.Reserve(records);
+    m_byName.Reserve(records);
+    m_byDir.Reserve(records / 8 + 16);
+    m_all.Raw().reserve(records);
+}
+
 bool CHashTable::ContainsEqual(const CFileInfo* record) const
 {
     return record && m_byPath.ContainsEqual(record, record->base.PathKey);

@@ -47,6 +47,8 @@ public:
     bool MarkDeletedByName(const std::wstring& directory, const std::wstring& name);
 
     const std::vector<CFileInfo*>& FreeRecords() const { return m_free; }
+    // Sizes the maps and the list for a table of that many records.
+    void Reserve(size_t records);
 
     static constexpr uint32_t kDataOffset = 15728640;
     static constexpr uint32_t kTableOffset = 512000;

@@ -174,8 +174,7 @@ bool CPak::ReadInfoTable(bool scanGaps)
     if (!SeekTo(recordsStart) || m_file->Read(table.data(), toRead) != toRead)
         return false;
 
-    std::vector<CFileInfo*> accepted;
-    accepted.reserve(count);
+    Reserve(count);
     uint64_t position = recordsStart;
     auto parse = [&](const uint8_t* bytes) -> bool {
         auto* record = new CFileInfo;

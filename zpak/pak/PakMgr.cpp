@@ -251,6 +251,10 @@ int CPakMgr::MarkDeletedAny(const std::wstring& name)
 
 CFileInfo* CPakMgr::FindByPathAll(const std::wstring& name) const
 {
+    // One look-up in the merged map; volumes are asked one by one only for records added since
+    // the index was last rebuilt.
+    if (CFileInfo* r = m_mergedByPath.FindByName(name, kFindFullName))
+        return r;
     for (const auto& volume : m_volumes)
         if (CFileInfo* r = volume->FindByPath(name))
             return r;
