@@ -11,3 +11,4 @@ mkdir -p "$out"
   --benchmark_format=json --benchmark_out="$out/micro.json" --benchmark_out_format=json >/dev/null
 python3 "$root/scripts/bench_report.py" "$out/micro.json"
 "$root/bench/fetch_bench.sh"
+"$root/bench/pak_bench.sh"

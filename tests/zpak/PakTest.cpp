@@ -297,3 +297,27 @@ TEST_F(PakFixture, HostileNamesAreNeverExtractedOutsideTheTarget)
     EXPECT_FALSE(FileExists(outside.Join(L"fine.txt")));
     EXPECT_FALSE(FileExists(L"/tmp/abs.txt"));
 }
+
+TEST_F(PakFixture, DamagedPlainFileIsNotLeftBehindWhenExtracted)
+{
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), true), 1);
+    ASSERT_EQ(AddFile(pak, L"Data/plain.bin", Bytes(70000, 21)), 1);
+    uint32_t pos = pak.FindByPath(L"Data/plain.bin")->base.FilePos;
+    pak.Close();
+    std::string bytes = dir.ReadFile(L"game.pak");
+    bytes[pos + 69999] ^= 1;
+    dir.WriteFile(L"game.pak", bytes);
+
+    static int reported = 0;
+    reported = 0;
+    GetNotifyHooks().brokenFile = [](const CFileInfo*, int code) { reported = code; };
+    CPak again;
+    ASSERT_EQ(again.Open(PakPath(), false), 1);
+    testsupport::TempDir target;
+    bool extracted = again.ExtractFile(again.FindByPath(L"Data/plain.bin"), target.Path());
+    GetNotifyHooks().brokenFile = nullptr;
+    EXPECT_FALSE(extracted);
+    EXPECT_EQ(reported, kErrorCrcMismatch);
+    EXPECT_FALSE(FileExists(target.Join(L"Data/plain.bin")));
+}

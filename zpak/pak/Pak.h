@@ -95,6 +95,7 @@ private:
     bool SeekTo(uint64_t position);
     bool ReadAt(uint64_t position, void* buffer, uint32_t size);
     bool WriteU32(uint32_t value);
+    bool ExtractStreamed(const CFileInfo* record, const std::wstring& target);
     bool TableBelowFreeLimit() const { return m_tableEnd - m_base < kFreeRecordTableLimit; }
 
     std::unique_ptr<IFileBase> m_file;

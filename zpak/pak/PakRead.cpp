@@ -189,9 +189,12 @@ bool CPak::ExtractFile(const CFileInfo* record, const std::wstring& targetFolder
     std::wstring target = TargetFor(targetFolder, record->Name(), "CPak::ExtractFile");
     if (target.empty())
         return false;
-    if (record->base.size == 0 || record->base.size >= kLargeFileBytes)
+    const bool plain = record->base.zip == 0 && record->base.enc == 0;
+    if (record->base.size == 0 || record->base.size >= kLargeFileBytes || plain)
     {
-        bool copied = ExtractRaw(record, targetFolder, true);
+        // Stored as it is: streamed in one pass, checked against its values on the way, instead
+        // of verified and then read again into one buffer.
+        bool copied = plain ? ExtractStreamed(record, target) : ExtractRaw(record, targetFolder, true);
         CFile out;
         if (copied && out.Open(target.c_str(), kModeReadWrite, 0) == 1)
             out.SetLastWriteTime(static_cast<time_t>(record->base.FileTime));
@@ -213,6 +216,39 @@ bool CPak::ExtractFile(const CFileInfo* record, const std::wstring& targetFolder
     Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(record->base.size), static_cast<uint64_t>(length));
     out.SetLastWriteTime(static_cast<time_t>(record->base.FileTime));
     return ok;
+}
+
+bool CPak::ExtractStreamed(const CFileInfo* record, const std::wstring& target)
+{
+    CFile out;
+    if (out.Open(target.c_str(), kModeCreate, 0) != 1 || !SeekTo(record->base.FilePos))
+        return false;
+    constexpr uint32_t kPiece = 1u << 20;
+    std::vector<char> piece(record->base.size < kPiece ? record->base.size : kPiece);
+    uint32_t crc = 0;
+    int32_t sum = 0;
+    uint32_t done = 0;
+    while (done < record->base.size)
+    {
+        if (CStopper::IsStopRequested())
+            return false;
+        uint32_t want = record->base.size - done < kPiece ? record->base.size - done : kPiece;
+        uint32_t got = m_file->Read(piece.data(), want);
+        if (got == 0 || out.Write(piece.data(), got) != got)
+            return false;
+        crc = CCrc32::Get().Update(piece.data(), got, crc, &sum);
+        done += got;
+        Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(record->base.size), static_cast<uint64_t>(done));
+    }
+    if (record->HasCrc() && (crc != record->base.OrgCrc || static_cast<uint32_t>(sum) != record->base.OrgSum))
+    {
+        out.Close();
+        DeleteFile(target);
+        ReportBroken(record, kErrorCrcMismatch);
+        ZP_LOG_ERROR(kErrorCrcMismatch, "CPak::ExtractFile");
+        return false;
+    }
+    return true;
 }
 
 bool CPak::CopyLooseFile(const CFileInfo* record, const std::wstring& targetFolder)
