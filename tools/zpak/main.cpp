@@ -25,6 +25,7 @@ const sCommand kCommands[] = {
     {"extract", "extract PAK FOLDER unpack a pak set into FOLDER", zpak_cli::CmdExtract},
     {"compact", "compact PAK        squeeze the free space out of a pak set", zpak_cli::CmdCompact},
     {"rm", "rm PAK NAME...     delete records from a pak set", zpak_cli::CmdRm},
+    {"verify", "verify PAK         read back every packed record and name the damaged ones", zpak_cli::CmdVerify},
 };
 
 void PrintUsage()

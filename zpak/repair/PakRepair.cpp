@@ -93,7 +93,10 @@ void CPakRepair::UpdatePath()
     UpdatePathLocked();
 }
 
-void CPakRepair::UpdatePathLocked() { m_path = m_folder.empty() ? m_fileName : JoinPath(m_folder, m_fileName); }
+void CPakRepair::UpdatePathLocked()
+{
+    m_path = m_folder.empty() ? m_fileName : JoinPath(m_folder, m_fileName);
+}
 
 std::wstring CPakRepair::Folder() const
 {
@@ -318,9 +321,10 @@ int AppendToRepairList(const CFileInfo* record, int code)
         ZP_LOG_ERROR(kErrorInvalidPointer, "AppendToRepairList");
         return kErrorInvalidPointer;
     }
-    std::wstring line = FormatWide(4095, L"%s [FilePos : %u] [FileSize : %u] [%d : %s] [%s]",
-                                   ListSafeName(record->Name()).c_str(), record->base.FilePos, record->base.size, code,
-                                   GetMessageText(code), TimeStamp(LocalNow()).c_str());
+    std::wstring name = ListSafeName(record->Name());
+    std::wstring line = FormatWide(4095, L"%s [FilePos : %u] [FileSize : %u] [%d : %s] [%s]", name.c_str(),
+                                   record->base.FilePos, record->base.size, code, GetMessageText(code),
+                                   TimeStamp(LocalNow()).c_str());
     return CPakRepair::Get().AppendLine(line);
 }
 

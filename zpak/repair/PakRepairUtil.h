@@ -22,7 +22,8 @@ public:
 
     // 14012 when there is no repair list (nothing to do), 14003 without a pak manager; otherwise
     // the first failing step's result. pakName is not used: the set is open already.
-    virtual int Run(CPakMgr* paks, const std::wstring& pakName, const std::wstring& gameFolder, bool deleteList);
+    virtual int Run(CPakMgr* paks, const std::wstring& pakName, const std::wstring& gameFolder,
+                    bool deleteList);
     // Adds every damaged live packed record to the repair list; 14085 when stopped.
     virtual int VerifyAll(CPakMgr* paks);
     // Marks every record the list names deleted (Counter() tells how many); 14014 when the list
