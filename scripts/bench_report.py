@@ -13,6 +13,13 @@ PAIRS = [
     ("BM_ZpakLzmaDecompress", "BM_DirectLzmaDecompress", "LZMA decompress (4 MiB) vs LzmaDecode"),
 ]
 
+# (figure, anchor, label): time per item (calls), from items_per_second.
+TIME_PAIRS = [
+    ("BM_ScriptBoundMethodCall", "BM_ScriptPlainFunctionCall",
+     "Bound method obj:Add(1) from Lua (10,000,000 calls) vs plain lua_CFunction"),
+    ("BM_ScriptBoundMethodCallLookedUpOnce", "BM_ScriptPlainFunctionCall",
+     "Bound method taken once, add(obj, 1) (10,000,000 calls) vs plain lua_CFunction"),
+]
 
 # Plain timings: (benchmark, label).
 TIMES = [
@@ -39,6 +46,15 @@ def medians(path):
     return rates, times
 
 
+def ns_per_item(path):
+    """Nanoseconds per item of the benchmarks that count items."""
+    with open(path) as f:
+        data = json.load(f)
+    return {b["run_name"].split("/")[0]: 1e9 / b["items_per_second"]
+            for b in data["benchmarks"]
+            if b.get("aggregate_name") == "median" and b.get("items_per_second")}
+
+
 def main():
     rates, times = medians(sys.argv[1])
     for name, label in TIMES:
@@ -49,6 +65,11 @@ def main():
         if figure in rates and anchor in rates:
             ratio = rates[figure] / rates[anchor]
             print(f"{label}: {rate_text(rates[figure])} vs {rate_text(rates[anchor])}, ratio {ratio:.3f}")
+    per_item = ns_per_item(sys.argv[1])
+    for figure, anchor, label in TIME_PAIRS:
+        if figure in per_item and anchor in per_item:
+            ratio = per_item[figure] / per_item[anchor]
+            print(f"{label}: {per_item[figure]:.1f} ns vs {per_item[anchor]:.1f} ns per call, ratio {ratio:.2f}")
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts a private nginx on 127.0.0.1 serving a folder, for the demo, the end-to-end tests and the
 # benchmarks. Prints the port. Stop it with: nginx-serve.sh stop STATE_FOLDER
-#   nginx-serve.sh start ROOT STATE_FOLDER [PORT]
+#   nginx-serve.sh start ROOT STATE_FOLDER [PORT [RATE]]   (RATE: bytes per second per connection, e.g. 4m)
 set -euo pipefail
 cmd="$1"
 if [ "$cmd" = stop ]; then
@@ -15,6 +15,7 @@ fi
 root="$(cd "$2" && pwd)"
 state="$3"
 port="${4:-0}"
+rate="${5:-0}"
 mkdir -p "$state"
 state="$(cd "$state" && pwd)"
 if [ "$port" = 0 ]; then
@@ -39,6 +40,7 @@ http {
   server {
     listen 127.0.0.1:$port;
     root $root;
+    limit_rate $rate;
   }
 }
 CONF

@@ -18,6 +18,8 @@ int CmdLs(const Args& args);
 int CmdExtract(const Args& args);
 int CmdCompact(const Args& args);
 int CmdRm(const Args& args);
+int CmdPublish(const Args& args);
+int CmdPatch(const Args& args);
 int CmdVerify(const Args& args);
 
 // Prints "error CODE: MESSAGE" on stderr and returns exit code 1.

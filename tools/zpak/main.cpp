@@ -25,6 +25,10 @@ const sCommand kCommands[] = {
     {"extract", "extract PAK FOLDER unpack a pak set into FOLDER", zpak_cli::CmdExtract},
     {"compact", "compact PAK        squeeze the free space out of a pak set", zpak_cli::CmdCompact},
     {"rm", "rm PAK NAME...     delete records from a pak set", zpak_cli::CmdRm},
+    {"publish", "publish GAMEFOLDER SERVERROOT [--loose GLOB]... [--lzma GLOB]...\n"
+                "                     write the patch server layout for a game folder", zpak_cli::CmdPublish},
+    {"patch", "patch URL GAMEFOLDER PAKNAME [--url URL]...\n"
+              "                     bring a game folder in line with a patch server", zpak_cli::CmdPatch},
     {"verify", "verify PAK         read back every packed record and name the damaged ones", zpak_cli::CmdVerify},
 };
 

@@ -1,0 +1,627 @@
+#include "launcher/patch/Downloader.h"
+
+#include "platform/fs/FileSystem.h"
+#include "zpak/archive/ZipArchive.h"
+#include "zpak/common/CommonFunction.h"
+#include "zpak/common/Format.h"
+#include "zpak/common/PathSafety.h"
+#include "zpak/common/Stopper.h"
+#include "zpak/common/SystemDir.h"
+#include "zpak/file/File.h"
+#include "zpak/file/FileHttp.h"
+#include "zpak/log/ZpakLog.h"
+#include "zpak/message/PatchSystemMessage.h"
+
+#include <chrono>
+#include <memory>
+
+using namespace ZP;
+
+namespace
+{
+std::unique_ptr<IFileBase> NewHttpFile() { return std::unique_ptr<IFileBase>(GetFileHttpFactory()->Create()); }
+
+uint64_t NowMs()
+{
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+} // namespace
+
+sDownloaderHooks& GetDownloaderHooks()
+{
+    static sDownloaderHooks hooks;
+    return hooks;
+}
+
+CDownloader::CDownloader() = default;
+CDownloader::~CDownloader() { Reset(); }
+
+void CDownloader::Status(const std::wstring& text)
+{
+    if (auto hook = GetDownloaderHooks().logText)
+        hook(text.c_str());
+    else
+        LogF(L"%s", text.c_str());
+}
+
+void CDownloader::Error(const std::wstring& text)
+{
+    if (auto hook = GetDownloaderHooks().errorText)
+        hook(text.c_str());
+    else
+        LogWarnF(L"%s", text.c_str());
+}
+
+void CDownloader::AddUrl(const std::wstring& url)
+{
+    m_urls.push_back(url);
+    if (m_preferred < 0 || static_cast<size_t>(m_preferred) >= m_urls.size())
+        m_preferred = static_cast<int>(m_urls.size() - 1);
+}
+
+std::wstring CDownloader::NextUrl()
+{
+    if (m_urls.empty())
+        return std::wstring();
+    size_t first = m_preferred >= 0 && static_cast<size_t>(m_preferred) < m_urls.size()
+                       ? static_cast<size_t>(m_preferred)
+                       : 0;
+    if (m_restart)
+    {
+        m_restart = false;
+        m_cursor = 0;
+        m_preferred = static_cast<int>(first);
+        m_firstOfPass = first;
+        return m_urls[first];
+    }
+    while (m_cursor < m_urls.size() && m_cursor == m_firstOfPass)
+        ++m_cursor;
+    if (m_cursor >= m_urls.size())
+        return std::wstring();
+    m_preferred = static_cast<int>(m_cursor);
+    return m_urls[m_cursor++];
+}
+
+void CDownloader::Reset()
+{
+    m_paks.CloseAll();
+    m_downloadedList.ReleaseAll(); // borrowed from the download list
+    m_downloadList.Clear();
+    m_deleteList.Clear();
+    m_serverList.Clear();
+    m_urls.clear();
+    m_preferred = -1;
+    m_cursor = 0;
+    m_restart = false;
+}
+
+int CDownloader::OpenUrl(IFileBase* http, const std::wstring& url)
+{
+    int r = http->Open(url.c_str(), kModeRead, 0);
+    if (r == 1)
+        return 1;
+    std::wstring escaped;
+    if (EscapeUrl(url, escaped) == 1 && escaped.size() < 512)
+    {
+        int second = http->Open(escaped.c_str(), kModeRead, 0);
+        if (second == 1)
+            return 1;
+    }
+    Error(FormatWide(1023, L"[Url Open 실패] [ErrCode:%d] %s", r, url.c_str()));
+    return r;
+}
+
+int CDownloader::DownloadToFile(const std::wstring& url, const std::wstring& folder, const std::wstring& fileName)
+{
+    if (url.empty() || fileName.empty())
+        return kErrorInvalidPointer;
+    std::wstring path = PathInside(folder, fileName);
+    if (path.empty())
+        return kErrorInvalidFileName;
+    CFile out;
+    if (out.Open(path.c_str(), kModeCreate, 0) != 1)
+        return kErrorFileOpen;
+    auto http = NewHttpFile();
+    std::wstring escaped;
+    int r = 0;
+    if (EscapeUrl(url, escaped) == 1 && escaped.size() < 512)
+        r = http->Open(escaped.c_str(), kModeRead, 0);
+    if (r != 1)
+    {
+        r = http->Open(url.c_str(), kModeRead, 0);
+        if (r != 1)
+            return r;
+    }
+    std::vector<char> piece(kPiece);
+    auto* file = static_cast<CFileHttp*>(http.get());
+    for (;;)
+    {
+        if (CStopper::IsStopRequested())
+            return kErrorStopped;
+        uint32_t available = 0;
+        if (!file->QueryDataAvailable(&available))
+            break;
+        // Nothing buffered yet still means "wait": the read blocks for at least one byte.
+        uint32_t want = available == 0 || available > kPiece ? kPiece : available;
+        uint32_t got = http->Read(piece.data(), want);
+        if (got == 0)
+            break;
+        if (out.Write(piece.data(), got) != got)
+            return kErrorFileWrite;
+    }
+    // A body cut short is a failed download, never a complete file.
+    int64_t announced = file->GetContentLength();
+    if (announced >= 0 && static_cast<int64_t>(out.GetSize()) != announced)
+        return file->GetLastInternetError() ? file->GetLastInternetError() : kErrorDownload;
+    return 1;
+}
+
+int CDownloader::ReadListVersion(sListVersion& record)
+{
+    auto http = NewHttpFile();
+    int result = 0;
+    ResetUrlCursor();
+    for (std::wstring base = NextUrl(); !base.empty(); base = NextUrl())
+    {
+        result = http->Open((base + L"/Version/FileInfoVersion.ver").c_str(), kModeRead, 0);
+        if (result != 1)
+            continue;
+        uint32_t read = 0;
+        result = CFileInfoUtil::ReadVersionRecord(http.get(), &record, &read);
+        http->Close();
+        if (result == 1 && read != kVersionRecordBytes)
+            result = kErrorDataSize;
+        if (result == 1)
+            break;
+    }
+    return result;
+}
+
+std::wstring CDownloader::WorkFolder() const
+{
+    std::wstring temp;
+    CSystemDir::Get().GetFolder(CSystemDir::Temporary, temp);
+    return RemoveTrailingSeparator(BackslashToSlash(temp)) + L"/_tmp";
+}
+
+int CDownloader::LoadZippedList(const std::wstring& listPath, sFileListSaveLoad* header)
+{
+    if (listPath.empty() || !header)
+        return kErrorInvalidPointer;
+    const std::wstring work = WorkFolder();
+    const std::wstring fileName = GetFileNameWithExt(listPath);
+    const std::wstring local = JoinPath(work, fileName);
+    std::wstring info;
+    int result = 0;
+    ResetUrlCursor();
+    for (std::wstring base = NextUrl(); !base.empty(); base = NextUrl())
+    {
+        if (CStopper::IsStopRequested())
+        {
+            result = kErrorStopped;
+            break;
+        }
+        result = DownloadToFile(base + L"/" + listPath, work, fileName);
+        if (result != 1)
+            continue;
+        if (CompareNoCase(GetExtension(local), L".zip") == 0)
+        {
+            result = ExtractZip(local, work);
+            if (result != 1)
+                continue;
+            info = work + L"/_tmp/" + GetFileTitle(local) + L".info";
+        }
+        else
+            info = local;
+        CFile file;
+        result = file.Open(info.c_str(), kModeRead, 0);
+        if (result == 1)
+            result = CFileInfoUtil::LoadFileList(&file, header);
+        if (result == 1)
+            break;
+    }
+    DeleteFile(local);
+    if (!info.empty())
+        DeleteFile(info);
+    RemoveFolderTree(work, true);
+    return result;
+}
+
+int CDownloader::LoadListDirect(const std::wstring& listPath, sFileListSaveLoad& header)
+{
+    int result = 0;
+    ResetUrlCursor();
+    for (std::wstring base = NextUrl(); !base.empty(); base = NextUrl())
+    {
+        if (CStopper::IsStopRequested())
+            return kErrorStopped;
+        auto http = NewHttpFile();
+        std::wstring url = base + L"/" + listPath, escaped;
+        result = EscapeUrl(url, escaped) == 1 ? http->Open(escaped.c_str(), kModeRead, 0) : 0;
+        if (result != 1)
+            result = http->Open(url.c_str(), kModeRead, 0);
+        if (result == 1)
+            result = CFileInfoUtil::LoadFileList(http.get(), &header);
+        if (result == 1)
+            break;
+    }
+    return result;
+}
+
+void CDownloader::DropHostileRecords()
+{
+    // Names from the server are untrusted: one that could lead out of the game folder is refused
+    // before anything compares, deletes or downloads by it.
+    auto& items = m_serverList.Raw();
+    for (auto it = items.begin(); it != items.end();)
+    {
+        if (*it && !IsSafeRelativeName((*it)->Name()))
+        {
+            Error(FormatWide(1023, L"refused server file name : %s", (*it)->Name().c_str()));
+            ZP_LOG_ERROR(kErrorInvalidFileName, "CDownloader::FetchServerList");
+            delete *it;
+            it = items.erase(it);
+        }
+        else
+            ++it;
+    }
+}
+
+int CDownloader::FetchServerList()
+{
+    Status(L"파일리스트 가져오기 시작.");
+    sListVersion version;
+    std::wstring listPath = L"Info/ServerFiles.zip";
+    if (ReadListVersion(version) == 1 && !version.listPath.empty())
+        listPath = BackslashToSlash(version.listPath);
+    sFileListSaveLoad header;
+    header.list = &m_serverList;
+    int r = LoadZippedList(listPath, &header);
+    if (r == 1)
+        DropHostileRecords();
+    Status(L"파일리스트 가져오기 완료.");
+    return r;
+}
+
+int CDownloader::LoadPakSet()
+{
+    if (m_pakName.empty())
+        return kErrorInvalidPointer;
+    Status(L"팩파일 열기 시작.");
+    int r = m_paks.OpenSet(JoinPath(m_gameFolder, m_pakName), true);
+    Status(r == 1 ? L"팩파일 열기 완료." : L"팩파일 열기 실패.");
+    return r;
+}
+
+int CDownloader::CheckRepairList()
+{
+    Status(L"복구리스트 확인 시작.");
+    m_repair.ResetCounter();
+    m_repair.SetSkipEncrypted(true);
+    int r = m_repair.Run(&m_paks, m_pakName, m_gameFolder, true);
+    if (r == kErrorFileMissing)
+    {
+        Status(L"복구리스트 없음.");
+        return 1;
+    }
+    if (r != 1)
+    {
+        Status(L"팩 파일 복구 실패.");
+        return r;
+    }
+    Status(L"복구리스트 확인 완료.");
+    return 1;
+}
+
+int CDownloader::BuildLists()
+{
+    Status(L"다운로드 될 파일리스트 가져오기 시작.");
+    m_deleteList.Clear();
+    m_downloadList.Clear();
+    m_downloadCount = m_deleteCount = 0;
+    if (!m_paks.Synchronise(m_gameFolder, m_serverList, m_downloadList, m_deleteList))
+    {
+        Status(L"다운로드 될 파일리스트 가져오기 실패.");
+        return 0;
+    }
+    m_downloadCount = static_cast<uint32_t>(m_downloadList.Count());
+    m_deleteCount = static_cast<uint32_t>(m_deleteList.Count());
+    Status(L"다운로드 될 파일리스트 가져오기 완료.");
+    return 1;
+}
+
+std::wstring CDownloader::ServerFileUrl(const CFileInfo& record, const std::wstring& base)
+{
+    std::wstring stamp;
+    if (record.base.Date != 0)
+        stamp = FormatWide(63, L"%08d_%06d", record.base.Date, record.base.Time);
+    else
+        stamp = TimeStamp(LocalTime(static_cast<time_t>(record.base.FileTime)));
+    return FormatWide(2047, L"%s/%s/%s_%s%s", base.c_str(), L"Datas", record.Name().c_str(), stamp.c_str(), L".dat");
+}
+
+int CDownloader::OpenServerFile(IFileBase* http, const CFileInfo& record)
+{
+    std::wstring base = NextUrl();
+    if (base.empty())
+        return kErrorInvalidPointer;
+    return OpenUrl(http, ServerFileUrl(record, base));
+}
+
+int CDownloader::DownloadPacked(CFileInfo* record)
+{
+    Status(FormatWide(1023, L"[패킹파일 다운로드 시작] %s", record->Name().c_str()));
+    if (auto hook = GetDownloaderHooks().statusText)
+        hook(record->Name().c_str());
+    ResetUrlCursor();
+    for (;;)
+    {
+        auto http = NewHttpFile();
+        int r = OpenServerFile(http.get(), *record);
+        if (r == kErrorInvalidPointer)
+            return r;
+        if (r != 1)
+            continue;
+        r = m_paks.AddFile(http.get(), record, true);
+        http->Close();
+        if (r == 1)
+        {
+            m_downloadedBytes += record->base.size;
+            return 1;
+        }
+        if (r == kErrorStopped || CStopper::IsStopRequested())
+            return kErrorStopped;
+    }
+}
+
+bool CDownloader::IsLooseFileCurrent(const std::wstring& path, const CFileInfo& record)
+{
+    platform::fs::sFileStat st;
+    if (path.empty() || !platform::fs::Stat(path, st) || st.isDirectory)
+        return false;
+    CFile probe;
+    if (probe.Open(path.c_str(), kModeRead, 0) != 1)
+        return false;
+    if (!record.MatchesLooseFile(st.size, st.lastWrite.seconds))
+        return false;
+    Status(FormatWide(1023, L"[팩 외부파일이 이미 존재 함] %s", path.c_str()));
+    return true;
+}
+
+int CDownloader::SaveLooseFile(IFileBase* http, const std::wstring& path, CFileInfo* record)
+{
+    if (!http || !record || path.empty())
+        return kErrorInvalidData;
+    // The data goes to a side file that replaces the loose file only once complete: a run cut
+    // short never leaves a file that looks current.
+    const std::wstring part = path + L".part";
+    CFile out;
+    if (out.Open(part.c_str(), kModeCreate, 0) != 1)
+        return kErrorFileOpen;
+    uint32_t savedLoc = record->base.Loc;
+    record->base.Loc = kLocPak;
+    uint32_t written = record->base.size > kLargeFileBytes - 1 ? CFileInfoUtil::DownloadRaw(http, &out, record)
+                                                                : CFileInfoUtil::DownloadDecode(http, &out, record);
+    record->base.Loc = savedLoc;
+    out.SetLastWriteTime(static_cast<time_t>(record->base.FileTime));
+    out.Close();
+    if (written == 0 || !RenameFile(path, part))
+    {
+        DeleteFile(part);
+        return kErrorDownload;
+    }
+    m_downloadedBytes += record->base.size;
+    return 1;
+}
+
+bool CDownloader::DownloadLooseData(const std::wstring& path, CFileInfo* record)
+{
+    ResetUrlCursor();
+    for (;;)
+    {
+        if (CStopper::IsStopRequested())
+            return false;
+        auto http = NewHttpFile();
+        int r = OpenServerFile(http.get(), *record);
+        if (r == kErrorInvalidPointer)
+            return false;
+        if (r == 1 && SaveLooseFile(http.get(), path, record) == 1)
+            return true;
+    }
+}
+
+int CDownloader::DownloadLoose(CFileInfo* record)
+{
+    std::wstring target = PathInside(m_gameFolder, record->Name());
+    if (target.empty())
+        return kErrorInvalidFileName;
+    Status(FormatWide(1023, L"[팩 외부파일 다운로드 시작] %s", record->Name().c_str()));
+    if (auto hook = GetDownloaderHooks().prefixedStatusText)
+        hook(record->Name().c_str());
+    if (!IsLooseFileCurrent(target, *record))
+    {
+        if (auto hook = GetDownloaderHooks().statusText)
+            hook(record->Name().c_str());
+        CreateParentFolders(target);
+        if (!DownloadLooseData(target, record))
+            return CStopper::IsStopRequested() ? kErrorStopped : kErrorDownload;
+    }
+    auto* copy = new CFileInfo;
+    copy->CopyFrom(*record);
+    if (!m_paks.AddLooseRecord(copy, true))
+    {
+        delete copy;
+        return 14088;
+    }
+    return 1;
+}
+
+int CDownloader::DownloadAll()
+{
+    Status(L"다운로드 및 패킹 시작.");
+    m_downloadCount = 0;
+    const uint32_t count = static_cast<uint32_t>(m_downloadList.Count());
+    if (count == 0)
+    {
+        Error(L"다운로드 될 파일이 없습니다.");
+        return 1;
+    }
+    Status(FormatWide(1023, L"[%d]개 다운로드 시작.", count));
+    m_downloadedList.ReleaseAll();
+    sDownloaderHooks& hooks = GetDownloaderHooks();
+    int result = 0;
+    uint32_t downloaded = 0;
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        CFileInfo* record = m_downloadList.At(i);
+        if (!record)
+        {
+            Error(L"파일인포 NULL");
+            continue;
+        }
+        if (!record->IsValid())
+        {
+            Error(L"파일인포 FILEINFO_SIGN");
+            continue;
+        }
+        if (record->base.Loc >= kLocNoList)
+        {
+            Error(L"파일위치 NoList");
+            continue;
+        }
+        if (CStopper::IsStopRequested())
+        {
+            Error(L"강제종료");
+            result = kErrorStopped;
+            break;
+        }
+        result = record->base.Loc == kLocLoose ? DownloadLoose(record) : DownloadPacked(record);
+        if (result != 1)
+        {
+            Error(FormatWide(1023, L"[다운로드 실패] [ErrCode:%d] %s.", result, record->Name().c_str()));
+            break;
+        }
+        m_downloadedList.Add(record);
+        ++downloaded;
+        if (hooks.fileCountProgress)
+            hooks.fileCountProgress(count, i + 1);
+    }
+    if (hooks.fileCountProgress)
+        hooks.fileCountProgress(count, count);
+    m_downloadCount = downloaded;
+    if (m_deleteCount > 0 || downloaded > 0)
+        m_paks.WriteAllTables();
+    Status(FormatWide(1023, L"[%d]개 다운로드 성공.", downloaded));
+    Status(L"다운로드 및 패킹 완료.");
+    // The downloaded list borrows the download list's records.
+    return result;
+}
+
+int CDownloader::CheckPaks()
+{
+    if (m_deleteCount == 0 && m_downloadCount == 0)
+        return 1;
+    Status(L"팩 파일 검사 시작.");
+    vFileInfo broken;
+    bool overlapped = m_paks.RepairOverlapsAll(false, &broken);
+    if (overlapped)
+    {
+        Error(FormatWide(1023, L"[%d]개 팩 파일 깨짐.", static_cast<int>(broken.Count())));
+        broken.Sort(kSortByPosition);
+        CFileInfoUtil::WriteListReport(JoinPath(m_gameFolder, L"Log/BrokenFile.txt"), &broken, 0, false);
+        Status(L"팩 파일 검사 완료.");
+        return kErrorPakBroken;
+    }
+    Status(L"팩 파일 검사 완료.");
+    return 1;
+}
+
+int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pakName)
+{
+    if (!HasUrls())
+        return 14087;
+    CStopper::SetStopRequested(false);
+    m_gameFolder = gameFolder;
+    m_pakName = pakName;
+    m_downloadedBytes = 0;
+    int r = FetchServerList();
+    if (r == 1)
+        r = LoadPakSet();
+    if (r == 1)
+    {
+        CheckRepairList();
+        r = BuildLists();
+    }
+    return r;
+}
+
+int CDownloader::Run(const std::wstring& gameFolder, const std::wstring& pakName)
+{
+    int r = Prepare(gameFolder, pakName);
+    if (r == 1)
+        r = DownloadAll();
+    if (r == 1)
+        r = CheckPaks();
+    if (r != 1)
+    {
+        std::wstring text = FormatWide(1023, L"%s - %d", GetMessageText(r), r);
+        Error(text);
+    }
+    return r;
+}
+
+void CDownloader::ReportDownloaded(uint64_t startTick)
+{
+    if (m_downloadedList.Count() == 0)
+        return;
+    Status(L"다운로드 리스트 만들기 시작.");
+    vFileInfo sorted;
+    for (CFileInfo* r : m_downloadedList)
+        sorted.Add(r);
+    sorted.Sort(kSortByName);
+    CFileInfoUtil::WriteListReport(JoinPath(m_gameFolder, L"Log/DownloadFileList.txt"), &sorted,
+                                   static_cast<uint32_t>(NowMs() - startTick), false);
+    sorted.ReleaseAll();
+    Status(L"다운로드 리스트 만들기 완료.");
+}
+
+int CDownloader::ReportServerList(bool open)
+{
+    if (!HasUrls())
+        return 14087;
+    uint64_t start = NowMs();
+    int r = FetchServerList();
+    if (r != 1)
+    {
+        Error(FormatWide(1023, L"%s - %d", GetMessageText(r), r));
+        return r;
+    }
+    vFileInfo sorted;
+    for (CFileInfo* rec : m_serverList)
+        sorted.Add(rec);
+    sorted.Sort(kSortByName);
+    CFileInfoUtil::WriteListReport(L"Log/ServerFileList", &sorted, static_cast<uint32_t>(NowMs() - start), open);
+    sorted.ReleaseAll();
+    return 1;
+}
+
+int CDownloader::ReportWillDownload(const std::wstring& gameFolder, const std::wstring& pakName, bool open)
+{
+    uint64_t start = NowMs();
+    int r = Prepare(gameFolder, pakName);
+    if (r != 1)
+    {
+        Error(FormatWide(1023, L"%s - %d", GetMessageText(r), r));
+        return r;
+    }
+    vFileInfo sorted;
+    for (CFileInfo* rec : m_downloadList)
+        sorted.Add(rec);
+    sorted.Sort(kSortByName);
+    CFileInfoUtil::WriteListReport(L"Log/WillDownloadFileList", &sorted, static_cast<uint32_t>(NowMs() - start),
+                                   open);
+    sorted.ReleaseAll();
+    return 1;
+}

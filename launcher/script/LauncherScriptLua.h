@@ -1,0 +1,63 @@
+#pragma once
+// The script host: owns the process's one Lua state (base and string libraries only), the bound
+// classes, and the object behind the script class "GlobalFunction".
+#include "launcher/app/Components.h"
+#include "launcher/script/LauncherScript.h"
+
+#include <cstddef>
+
+class CGlobalFunctionForScript;
+
+class CLauncherScript_Lua : public CLauncherScript, public CObjectConnectorReceiver
+{
+public:
+    CLauncherScript_Lua();
+    ~CLauncherScript_Lua() override;
+    CLauncherScript_Lua(const CLauncherScript_Lua&) = delete;
+    CLauncherScript_Lua& operator=(const CLauncherScript_Lua&) = delete;
+
+    // 1; 0 when no state can be made.
+    int Initialize() override;
+    void Finalize() override;
+    int LoadScriptFile(const wchar_t* path) override;
+    // A buffer starting with the UTF-8 byte-order mark runs without it and sets code page 65001;
+    // any other sets code page 0.
+    int RunScriptBuffer(const char* bytes, uint32_t length) override;
+    int CallScriptFunction(const char* name) override;
+    unsigned GetCodePage() override { return m_codePage; }
+
+    // Binds "LauncherScript" and publishes this host as "LauncherScriptObject".
+    void RegisterLauncherScriptClass() override;
+    void RegisterGlobalFunctionClass() override;
+    // The information records and the implementation bind their classes here (nothing yet).
+    void RegisterLauncherInfoClass() override;
+    void RegisterGameInfoClasses() override;
+    void RegisterLauncherImplClass() override;
+    void RegisterInterMessageQueueClass() override;
+    void RegisterProcessClasses() override;
+
+    lua_State* GetLuaState() override { return m_state; }
+
+    void SetConnector(CObjectConnector* connector) override;
+    CObjectConnector* GetConnector() const { return m_connector; }
+
+    // Script name "GetGlobalFunction".
+    CGlobalFunctionForScript* GetGlobalFunction() { return m_globalFunction; }
+
+    // Most memory the state may hold; a script that wants more gets "not enough memory".
+    static constexpr size_t kMemoryLimit = 256u * 1024u * 1024u;
+
+protected:
+    // The launcher-specific host makes its own subclass.
+    virtual CGlobalFunctionForScript* CreateGlobalFunction();
+
+private:
+    static void* Allocate(void* self, void* block, size_t oldSize, size_t newSize);
+    static int RunRegistration(lua_State* L);
+
+    lua_State* m_state = nullptr;
+    CObjectConnector* m_connector = nullptr;
+    unsigned m_codePage = 65001;
+    CGlobalFunctionForScript* m_globalFunction = nullptr;
+    size_t m_memoryInUse = 0;
+};

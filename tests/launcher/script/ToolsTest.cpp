@@ -1,0 +1,127 @@
+// velmora-script and velmora-reg as operators and the end-to-end tests run them.
+#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::RunCommand;
+
+namespace
+{
+std::string Tool(const char* name)
+{
+    return testsupport::BinaryDir() + "/" + name;
+}
+} // namespace
+
+TEST(VelmoraScriptTool, RunsFilesAndCallsAFunction)
+{
+    testsupport::TempDir dir;
+    scripttest::RegistrySandbox sandbox;
+    dir.WriteFile(L"first.lua", "\xEF\xBB\xBF"
+                                "base = 40\n");
+    dir.WriteFile(L"second.lua", "function Answer()\n"
+                                 "  local gf = LauncherScriptObject:GetGlobalFunction()\n"
+                                 "  return base + gf:RegCreateKey_CurrentUser('Software\\\\Check') + 1.9\n"
+                                 "end\n");
+    std::string d = dir.NativePath();
+    std::string out, err;
+    int status = RunCommand(
+        Tool("velmora-script") + " --call Answer " + d + "/first.lua " + d + "/second.lua", &out, &err);
+    EXPECT_EQ(status, 0) << err;
+    EXPECT_EQ(out, "42\n");
+    EXPECT_EQ(err, "");
+}
+
+TEST(VelmoraScriptTool, ReportsScriptErrorsOnStandardErrorAndUnreadableFilesWithExitOne)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile(L"broken.lua", "x = = 1\n");
+    dir.WriteFile(L"fails.lua", "local t = nil\nprint(t.field)\n");
+    std::string d = dir.NativePath();
+    std::string out, err;
+    int status = RunCommand(Tool("velmora-script") + " " + d + "/broken.lua " + d + "/fails.lua", &out, &err);
+    EXPECT_EQ(status, 0) << "script errors are the script's";
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("[string \"lua_tinker::dobuffer()\"]:1: unexpected symbol near '='"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("attempt to index local 't' (a nil value)"), std::string::npos) << err;
+    EXPECT_NE(err.find("\t<call stack>\n"), std::string::npos) << err;
+
+    status = RunCommand(Tool("velmora-script") + " --call Missing " + d + "/missing.lua " + d + "/fails.lua",
+                        &out, &err);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("cannot read '" + d + "/missing.lua'"), std::string::npos) << err;
+    EXPECT_NE(err.find("attempt to call global `Missing' (not a function)"), std::string::npos)
+        << "the rest still ran";
+    EXPECT_EQ(out, "0\n");
+
+    for (const char* args : {"", " --call", " --bogus file.lua"})
+        EXPECT_EQ((RunCommand(Tool("velmora-script") + args, &out, &err)), 2) << args;
+}
+
+TEST(VelmoraRegTool, SetGetDelete)
+{
+    scripttest::RegistrySandbox sandbox;
+    std::string reg = Tool("velmora-reg");
+    std::string out, err;
+    struct
+    {
+        std::string args;
+        int exitCode;
+        std::string out;
+    } steps[] = {
+        {"set HKLM 'SOFTWARE\\Quillmark\\Velmora' Install_Dir '/opt/velmora game'", 0, ""},
+        {"get hklm 'software\\quillmark\\VELMORA' install_dir", 0, "/opt/velmora game\n"},
+        {"set HKCU 'Software\\Game' Count 0x10 --type dword", 0, ""},
+        {"get HKCU 'Software\\Game' Count", 0, "16\n"},
+        {"set HKCU 'Software\\Game' Path '%HOME%/x' --type expand_sz", 0, ""},
+        {"get HKCU 'Software\\Game' Path", 0, "%HOME%/x\n"},
+        {"get HKLM 'Software\\Game' Count", 1, ""},
+        {"set HKCU 'Software\\Empty'", 0, ""},
+        {"get HKCU 'Software\\Empty'", 1, ""},
+        {"del HKCU 'Software\\Game' Count", 0, ""},
+        {"get HKCU 'Software\\Game' Count", 1, ""},
+        {"del HKCU 'Software\\Game' Count", 1, ""},
+        {"del HKCU Software", 0, ""},
+        {"get HKCU 'Software\\Game' Path", 1, ""},
+        {"set HKCU K N -1 --type dword", 2, ""},
+        {"set HKCU K N 4294967296 --type dword", 2, ""},
+        {"set HKXX K N V", 2, ""},
+        {"set HKCU K N", 2, ""},
+        {"get HKCU", 2, ""},
+        {"set HKCU K N V --type qword", 2, ""},
+    };
+    for (const auto& s : steps)
+    {
+        EXPECT_EQ((RunCommand(reg + " " + s.args, &out, &err)), s.exitCode) << s.args << ": " << err;
+        EXPECT_EQ(out, s.out) << s.args;
+    }
+}
+
+// Several processes writing at once: every value arrives.
+TEST(VelmoraRegTool, ConcurrentWritersLoseNothing)
+{
+    scripttest::RegistrySandbox sandbox;
+    std::string reg = Tool("velmora-reg");
+    testsupport::TempDir dir;
+    dir.WriteFile(L"writers.sh", "for w in 1 2 3 4; do\n"
+                                 "  (for i in $(seq 1 15); do\n"
+                                 "    " +
+                                     reg +
+                                     " set HKCU 'Software\\Many' v$w-$i $i --type dword || exit 1\n"
+                                     "  done) &\n"
+                                     "done\n"
+                                     "for job in $(jobs -p); do wait $job || exit 1; done\n");
+    std::string err;
+    EXPECT_EQ(RunCommand("bash " + dir.NativePath() + "/writers.sh", nullptr, &err), 0) << err;
+    for (int w = 1; w <= 4; ++w)
+        for (int i = 1; i <= 15; ++i)
+        {
+            std::string out;
+            std::string name = "v" + std::to_string(w) + "-" + std::to_string(i);
+            ASSERT_EQ((RunCommand(reg + " get HKCU 'Software\\Many' " + name, &out)), 0) << name;
+            EXPECT_EQ(out, std::to_string(i) + "\n") << name;
+        }
+}

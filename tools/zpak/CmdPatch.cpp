@@ -1,0 +1,62 @@
+// "patch": one patch run of a game folder against patch server URLs, with progress and a summary.
+#include "launcher/app/LauncherLog.h"
+#include "launcher/patch/Downloader.h"
+#include "platform/text/TextCodec.h"
+#include "tools/zpak/Commands.h"
+#include "tools/zpak/Progress.h"
+#include "zpak/common/CommonFunction.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace zpak_cli
+{
+namespace
+{
+CProgressLine* g_files = nullptr;
+void FileCount(uint32_t total, uint32_t done)
+{
+    if (g_files)
+        g_files->Update(done, total);
+}
+} // namespace
+
+int CmdPatch(const Args& args)
+{
+    if (args.size() < 3 || (args.size() - 3) % 2 != 0)
+        return 2;
+    CDownloader downloader;
+    downloader.AddUrl(platform::text::Utf8ToWide(args[0]));
+    for (size_t i = 3; i + 1 < args.size(); i += 2)
+    {
+        if (args[i] != "--url")
+            return 2;
+        downloader.AddUrl(platform::text::Utf8ToWide(args[i + 1]));
+    }
+    std::wstring game = ZP::RemoveTrailingSeparator(ZP::BackslashToSlash(platform::text::Utf8ToWide(args[1])));
+    std::wstring pak = platform::text::Utf8ToWide(args[2]);
+    ZP::CreateFolderTree(game);
+    // The run's lines go to the game folder's log, as the launcher's go beside the launcher.
+    SetupLauncherLogIn(game);
+
+    auto start = std::chrono::steady_clock::now();
+    int r;
+    {
+        CProgressLine files("files");
+        g_files = &files;
+        GetDownloaderHooks().fileCountProgress = FileCount;
+        r = downloader.Run(game, pak);
+        GetDownloaderHooks().fileCountProgress = nullptr;
+        g_files = nullptr;
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    uint32_t files = downloader.DownloadCount();
+    uint64_t bytes = downloader.DownloadedBytes();
+    std::printf("downloaded %u files, %llu bytes, %u removed, in %.2f s (%.1f MB/s)\n", files,
+                static_cast<unsigned long long>(bytes), downloader.DeleteCount(), seconds,
+                seconds > 0 ? static_cast<double>(bytes) / seconds / 1e6 : 0.0);
+    downloader.Reset();
+    return r == 1 ? 0 : PrintError(r);
+}
+
+} // namespace zpak_cli
