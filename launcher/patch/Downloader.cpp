@@ -452,8 +452,10 @@ int CDownloader::DownloadLoose(CFileInfo* record)
     copy->CopyFrom(*record);
     if (!m_paks.AddLooseRecord(copy, true))
     {
+        // Already registered by a run that was cut short after writing it: nothing is missing.
+        bool known = m_paks.VolumeAt(0) && m_paks.VolumeAt(0)->ContainsEqual(copy);
         delete copy;
-        return 14088;
+        return known ? 1 : 14088;
     }
     return 1;
 }

@@ -93,14 +93,31 @@ CFileInfo* CHashTable::Find(const std::wstring& name, int mode) const
     return nullptr;
 }
 
-CFileInfo* CHashTable::FindIndexed(const std::wstring& name) const
+CFileInfo* CHashTable::FindIndexed(const std::wstring& name, uint32_t infoPos) const
 {
     std::wstring normal = BackslashToSlash(name);
+    CFileInfo* first = nullptr;
     if (const auto* bucket = m_byPath.Bucket(NameKeyOf(normal)))
         for (CFileInfo* r : *bucket)
             if (r && CompareNoCase(BackslashToSlash(r->Name()), normal) == 0)
-                return r;
-    return nullptr;
+            {
+                if (infoPos != 0 && r->base.InfoPos == infoPos)
+                    return r;
+                if (!first)
+                    first = r;
+            }
+    return first;
+}
+
+size_t CHashTable::CountIndexed(const std::wstring& name) const
+{
+    std::wstring normal = BackslashToSlash(name);
+    size_t n = 0;
+    if (const auto* bucket = m_byPath.Bucket(NameKeyOf(normal)))
+        for (const CFileInfo* r : *bucket)
+            if (r && CompareNoCase(BackslashToSlash(r->Name()), normal) == 0)
+                ++n;
+    return n;
 }
 
 void CHashTable::AddFree(CFileInfo* record)

@@ -28,8 +28,11 @@ public:
     bool Remove(CFileInfo* record, bool deleteIt);
     // Mode 0: full path; mode 1: file name. Live records only.
     CFileInfo* Find(const std::wstring& name, int mode) const;
-    // The indexed record of that path whatever its state or location (no existence rule).
-    CFileInfo* FindIndexed(const std::wstring& name) const;
+    // The indexed record of that path whatever its state or location (no existence rule); with
+    // several of that path, the one at infoPos when one is.
+    CFileInfo* FindIndexed(const std::wstring& name, uint32_t infoPos = 0) const;
+    // How many indexed records carry that path.
+    size_t CountIndexed(const std::wstring& name) const;
     void AddFree(CFileInfo* record);
     size_t FreeListSize() const { return m_free.size(); }
     bool RemoveFree(const CFileInfo* record);

@@ -204,7 +204,7 @@ bool CPakMgr::ApplyDeletions(const std::wstring& gameFolder, const vFileInfo& li
         if (!volume)
             continue;
         // The list holds copies: act on the volume's own record of that name.
-        if (CFileInfo* mine = volume->FindIndexed(wanted->Name()))
+        if (CFileInfo* mine = volume->FindIndexed(wanted->Name(), wanted->base.InfoPos))
             volume->DeleteRecord(gameFolder, mine);
     }
     return RebuildIndex() == 1;

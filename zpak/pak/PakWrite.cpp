@@ -229,7 +229,9 @@ int CPak::DeleteRecord(const std::wstring& gameFolder, CFileInfo* record)
     }
     else
     {
-        if (record->base.Loc == kLocLoose)
+        // The file on disk goes with its record, unless another record of this pak names the same
+        // file (an update written before a run was cut short): that one owns it now.
+        if (record->base.Loc == kLocLoose && CountIndexed(record->Name()) <= 1)
         {
             std::wstring path = PathInside(gameFolder, record->Name());
             if (path.empty())
@@ -254,7 +256,7 @@ int CPak::DeleteRecords(const std::wstring& gameFolder, vFileInfo& list)
             continue;
         LogF(L"삭제 파일 : %s", wanted->Name().c_str());
         // The list may hold copies: act on this pak's own record.
-        if (CFileInfo* mine = FindIndexed(wanted->Name()))
+        if (CFileInfo* mine = FindIndexed(wanted->Name(), wanted->base.InfoPos))
             DeleteRecord(gameFolder, mine);
     }
     return 1;
