@@ -1,0 +1,197 @@
+#include "launcher/patch/PatchSystemProcess.h"
+
+#include "launcher/app/StringTable.h"
+#include "launcher/gui/LauncherGUI.h"
+#include "launcher/info/GameInfo.h"
+#include "launcher/info/GameInfoManager.h"
+#include "launcher/script/UpdaterStopFlag.h"
+#include "zpak/common/CommonFunction.h"
+#include "zpak/common/NotifyHooks.h"
+#include "zpak/log/ZpakLog.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace
+{
+// The window sink and the connector are process-wide: the library's hooks are plain functions.
+std::atomic<CFWLauncherGUI*> g_window{nullptr};
+std::atomic<CObjectConnector*> g_connector{nullptr};
+
+void ShowPercent(uint16_t bar, double total, double done)
+{
+    CFWLauncherGUI* window = g_window.load();
+    int percent = CPatchSystemProcess::Percent(total, done);
+    if (window && percent >= 0)
+        window->SetProgress(bar, percent);
+}
+
+void OnBytes(uint64_t total, uint64_t done) { ShowPercent(kBarCurrentFile, double(total), double(done)); }
+void OnFiles(uint32_t total, uint32_t done) { ShowPercent(kBarTotal, double(total), double(done)); }
+
+CLauncherStringTable* StringTable()
+{
+    CObjectConnector* connector = g_connector.load();
+    return connector ? connector->GetStringTable() : nullptr;
+}
+
+void OnPlainStatus(const wchar_t* text)
+{
+    CFWLauncherGUI* window = g_window.load();
+    if (window && StringTable())
+        window->SetText(kTextCurrentFile, text);
+}
+
+void OnPrefixedStatus(const wchar_t* text)
+{
+    CFWLauncherGUI* window = g_window.load();
+    CLauncherStringTable* table = StringTable();
+    if (window && table)
+        window->SetText(kTextCurrentFile, (std::wstring(table->GetString(34)) + L" : " + text).c_str());
+}
+
+void OnLogText(const wchar_t* text) { ZP::GetLog()->Write(text); }
+void OnErrorText(const wchar_t* text) { ZP::GetLog()->WriteWarning(text); }
+} // namespace
+
+int CPatchSystemProcess::Percent(double total, double done)
+{
+    if (total <= 0 || done < 0)
+        return -1;
+    double percent = done / total * 100.0;
+    return static_cast<int>(percent > 100.0 ? 100.0 : percent);
+}
+
+CPatchSystemProcess::CPatchSystemProcess()
+{
+    g_window.store(nullptr);
+    ZP::GetNotifyHooks().byteProgress = OnBytes;
+    sDownloaderHooks& hooks = GetDownloaderHooks();
+    hooks.fileCountProgress = OnFiles;
+    hooks.statusText = OnPlainStatus;
+    hooks.prefixedStatusText = OnPrefixedStatus;
+    hooks.logText = OnLogText;
+    hooks.errorText = OnErrorText;
+}
+
+CPatchSystemProcess::~CPatchSystemProcess()
+{
+    g_window.store(nullptr);
+    if (ZP::GetNotifyHooks().byteProgress == OnBytes)
+        ZP::GetNotifyHooks().byteProgress = nullptr;
+    GetDownloaderHooks() = sDownloaderHooks();
+}
+
+void CPatchSystemProcess::SetWindowSink(CFWLauncherGUI* window) { g_window.store(window); }
+
+void CPatchSystemProcess::SetConnector(CObjectConnector* connector) { g_connector.store(connector); }
+
+void CPatchSystemProcess::Idle() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+
+int CPatchSystemProcess::Setup(CGameInfoManagerBase* manager)
+{
+    if (!manager)
+        return 0;
+    auto* fields = dynamic_cast<CDefaultGameInfoManager*>(manager);
+    if (fields)
+        m_downloader.SetGameFolder(ZP::BackslashToSlash(fields->GetField(kFieldInstallDir)));
+    CGameInfo* info = manager->GetGameInfo();
+    if (!info)
+        return 0;
+    const std::wstring& url = info->GetWide(kGameServerURL);
+    if (url.empty())
+        return 0;
+    m_downloader.AddUrl(url);
+    const std::wstring& pak = info->GetWide(kGamePakName);
+    if (pak.empty())
+        return 0;
+    m_downloader.SetPakName(pak);
+    return 1;
+}
+
+void CPatchSystemProcess::Status(unsigned entry)
+{
+    if (CFWLauncherGUI* window = g_window.load())
+        window->SetTextFromStringTable(kTextStatus, entry);
+}
+
+bool CPatchSystemProcess::StopRequested() { return IsUpdaterStopRequested(g_connector.load()); }
+
+int CPatchSystemProcess::Fail(int code, const char* actionCode, int line)
+{
+    CObjectConnector* connector = g_connector.load();
+    CFWLauncherGUI* gui = connector ? connector->GetLauncherGUI() : nullptr;
+    if (actionCode && gui)
+        gui->SendActionReport(actionCode);
+    ZP::LogErrorLine(code, "PatchSystemProcess", "CPatchSystemProcess::StartAutoPatchSystem", line);
+    return code;
+}
+
+int CPatchSystemProcess::StartAutoPatchSystem()
+{
+    if (!m_downloader.HasUrls())
+        return Fail(14087, "launcher.patch.fail.init", 94);
+    if (m_downloader.PakName().empty())
+        return Fail(ZP::kErrorInvalidString, "launcher.patch.fail.init", 94);
+    Status(9);
+
+    if (StopRequested())
+        return 1;
+    int r = m_downloader.FetchServerList();
+    if (r != 1)
+        return Fail(r, "launcher.patch.fail.downloadfileinfolist", 104);
+    Status(10);
+
+    if (StopRequested())
+        return 1;
+    r = m_downloader.LoadPakSet();
+    if (r != 1)
+        return Fail(r, nullptr, 111);
+    Status(11);
+
+    if (StopRequested())
+        return 1;
+    m_downloader.CheckRepairList();
+    r = m_downloader.BuildLists();
+    if (r != 1)
+        return Fail(r, "launcher.patch.fail.comparefile", 125);
+    Status(12);
+
+    if (StopRequested())
+        return 1;
+    if (m_downloader.DownloadCount() == 0)
+    {
+        Status(8);
+        if (StopRequested())
+            return 1;
+        Finalize();
+        Status(20);
+        return 1;
+    }
+
+    Status(13);
+    if (CFWLauncherGUI* window = g_window.load())
+    {
+        window->ResetProgress(kBarTotal);
+        window->ResetProgress(kBarCurrentFile);
+    }
+    r = m_downloader.DownloadAll();
+    Status(15);
+    if (r != 1)
+        return Fail(r, "launcher.patch.fail.downloadfile", 144);
+
+    if (StopRequested())
+        return 1;
+    Status(16);
+    r = m_downloader.CheckPaks();
+    Status(r == 1 ? 18 : 17);
+    if (r != 1)
+        return Fail(r, "launcher.patch.fail.checkfile", 154);
+
+    if (StopRequested())
+        return 1;
+    Finalize();
+    Status(20);
+    return 1;
+}
