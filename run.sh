@@ -13,3 +13,5 @@ echo "== zpak crc: CRC-32, signed byte sum, name"
 "$root/build/bin/zpak" crc "$demo/digits.txt" "$demo/ff01.bin" "$root/build/bin/zpak"
 echo "== zpak hash: the name keys of a pak entry"
 "$root/build/bin/zpak" hash "Data/Maps/Town.PAK"
+echo
+"$root/scripts/demo.sh"
