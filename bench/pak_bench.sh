@@ -33,6 +33,8 @@ PY
 time_run() {
   local label="$1"; shift
   local start end
+  # Dirty pages left by the previous step would throttle whoever writes next: start each step clean.
+  sync
   start=$(date +%s.%N)
   /usr/bin/time -f "%M" -o "$work/mem" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; return 1; }
   end=$(date +%s.%N)

@@ -3,6 +3,7 @@
 // published game, byte for byte.
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestData.h"
 #include "zpak/archive/ZipArchive.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/file/File.h"
@@ -27,15 +28,6 @@ std::string SourceDir()
 {
     const char* s = std::getenv("VELMORA_SOURCE_DIR");
     return s && *s ? s : VELMORA_SOURCE_DIR_FALLBACK;
-}
-
-std::string Random(size_t n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (auto& c : s)
-        c = static_cast<char>(rng());
-    return s;
 }
 
 void Write(const stdfs::path& path, const std::string& bytes)
@@ -124,10 +116,10 @@ protected:
         for (int i = 0; i < 240; ++i)
             Write(v1 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" + std::to_string(i % 3) + "/pkg" +
                         std::to_string(i) + ".upk"),
-                  Random(500 + (i * 977) % 40000, i));
-        Write(v1 / "KVGame/Movies/intro.bik", Random(300000, 1001));
-        Write(v1 / "KVGame/Movies/outro.bik", Random(200000, 1002));
-        Write(v1 / "KVGame/CookedPC/Big/world.upk", Random(21000000, 1003));
+                  testsupport::RandomBytes(500 + (i * 977) % 40000, i));
+        Write(v1 / "KVGame/Movies/intro.bik", testsupport::RandomBytes(300000, 1001));
+        Write(v1 / "KVGame/Movies/outro.bik", testsupport::RandomBytes(200000, 1002));
+        Write(v1 / "KVGame/CookedPC/Big/world.upk", testsupport::RandomBytes(21000000, 1003));
         for (int i = 0; i < 3; ++i)
             Write(v1 / ("KVGame/Localization/text" + std::to_string(i) + ".lzx"), std::string(50000 + i, 'k'));
         Write(v1 / "KVGame/Localization/한국어/대화.txt", "안녕하세요 " + std::string(5000, 'x'));
@@ -143,15 +135,15 @@ protected:
         for (int i = 0; i < 240; i += 24)
             Write(v2 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" + std::to_string(i % 3) + "/pkg" +
                         std::to_string(i) + ".upk"),
-                  Random(3000, 5000 + i));
+                  testsupport::RandomBytes(3000, 5000 + i));
         for (int i = 0; i < 5; ++i)
-            Write(v2 / ("KVGame/CookedPC/New/added" + std::to_string(i) + ".upk"), Random(20000, 6000 + i));
+            Write(v2 / ("KVGame/CookedPC/New/added" + std::to_string(i) + ".upk"), testsupport::RandomBytes(20000, 6000 + i));
         for (int i = 1; i < 240; i += 48)
             stdfs::remove(v2 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" + std::to_string(i % 3) +
                                 "/pkg" + std::to_string(i) + ".upk"));
         // Records compare by size and time (to the minute): a rewrite of the same size is only a
         // change when its time moves, as it does on a real build machine.
-        Write(v2 / "KVGame/CookedPC/Big/world.upk", Random(21000000, 7003));
+        Write(v2 / "KVGame/CookedPC/Big/world.upk", testsupport::RandomBytes(21000000, 7003));
         stdfs::last_write_time(v2 / "KVGame/CookedPC/Big/world.upk",
                                stdfs::last_write_time(v2 / "KVGame/CookedPC/Big/world.upk") + std::chrono::hours(2));
         Write(v2 / "Binaries/config.ini", "[Game]\nLanguage=ENG\n");

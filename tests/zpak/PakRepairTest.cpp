@@ -1,5 +1,6 @@
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestData.h"
 #include "zpak/codec/EncodeMgr.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
@@ -19,15 +20,6 @@ using namespace ZP;
 
 namespace
 {
-std::string Bytes(size_t n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (auto& c : s)
-        c = static_cast<char>(rng());
-    return s;
-}
-
 std::vector<std::string> SplitLines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -84,7 +76,7 @@ protected:
         CPakMgr set;
         ASSERT_EQ(set.OpenSet(Main(), true), 1);
         for (size_t i = 0; i < names.size(); ++i)
-            ASSERT_EQ(Add(set, names[i], Bytes(size, static_cast<unsigned>(i))), 1);
+            ASSERT_EQ(Add(set, names[i], testsupport::RandomBytes(size, static_cast<unsigned>(i))), 1);
     }
 
     static std::set<std::wstring> LiveNames(const CPakMgr& set)
@@ -204,7 +196,7 @@ TEST_F(PakRepairTest, DamagedRecordIsListedThenRemovedAndTheSetCompacted)
         char* data = nullptr;
         uint32_t length = 0;
         ASSERT_EQ(pak.ReadFileData(r, true, &data, &length), 1);
-        EXPECT_TRUE(std::string(data, length) == Bytes(20000, seed));
+        EXPECT_TRUE(std::string(data, length) == testsupport::RandomBytes(20000, seed));
         FreeBuffer(data);
     }
 }
@@ -217,10 +209,10 @@ TEST_F(PakRepairTest, VerifyAllListsEachDamagedRecordWithItsCode)
     {
         CPakMgr set;
         ASSERT_EQ(set.OpenSet(Main(), true), 1);
-        ASSERT_EQ(Add(set, L"plain.bin", Bytes(20000, 1)), 1);
-        ASSERT_EQ(Add(set, L"broken.bin", Bytes(20000, 2)), 1);
-        ASSERT_EQ(Add(set, L"misplaced.bin", Bytes(20000, 3)), 1);
-        ASSERT_EQ(Add(set, L"sealed.bin", Bytes(32000, 4), kEncAes), 1);
+        ASSERT_EQ(Add(set, L"plain.bin", testsupport::RandomBytes(20000, 1)), 1);
+        ASSERT_EQ(Add(set, L"broken.bin", testsupport::RandomBytes(20000, 2)), 1);
+        ASSERT_EQ(Add(set, L"misplaced.bin", testsupport::RandomBytes(20000, 3)), 1);
+        ASSERT_EQ(Add(set, L"sealed.bin", testsupport::RandomBytes(32000, 4), kEncAes), 1);
         ASSERT_EQ(set.FindByPathAll(L"sealed.bin")->base.enc, static_cast<uint32_t>(kEncAes));
         CFileInfo* empty = new CFileInfo;
         empty->SetName(L"empty.bin");
@@ -369,7 +361,7 @@ TEST_F(PakRepairTest, BackupsKeepTheStoredBytesAndATrailerInsideTheRepairFolder)
         std::string content;
         ASSERT_TRUE(ReadWholeFile(backup, content));
         ASSERT_EQ(content.size(), 20000u + CPakRepair::kTrailerBytes);
-        EXPECT_TRUE(content.substr(0, 20000) == Bytes(20000, 0));
+        EXPECT_TRUE(content.substr(0, 20000) == testsupport::RandomBytes(20000, 0));
     }
     EXPECT_EQ(codes, (std::set<int>{kErrorCrcMismatch, kErrorDecompress}));
 

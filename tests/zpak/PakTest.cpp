@@ -1,4 +1,5 @@
 #include "tests/support/TempDir.h"
+#include "tests/support/TestData.h"
 #include "zpak/codec/ZipMgr.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
@@ -15,15 +16,6 @@ using namespace ZP;
 
 namespace
 {
-std::string Bytes(size_t n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (auto& c : s)
-        c = static_cast<char>(rng());
-    return s;
-}
-
 uint32_t U32At(const std::string& s, size_t at)
 {
     return ReadU32(reinterpret_cast<const uint8_t*>(s.data() + at));
@@ -74,7 +66,7 @@ TEST_F(PakFixture, NewPakLayout)
     CPak pak;
     ASSERT_EQ(pak.Open(PakPath(), true), 1);
     EXPECT_EQ(pak.Base(), 0u);
-    std::string content = Bytes(5000, 1);
+    std::string content = testsupport::RandomBytes(5000, 1);
     ASSERT_EQ(AddFile(pak, L"Data/one.bin", content), 1);
     pak.Close();
 
@@ -99,7 +91,7 @@ TEST_F(PakFixture, NewPakLayout)
 
 TEST_F(PakFixture, PakInsideALargerFileStartsPastItsContent)
 {
-    std::string prefix = Bytes(5000000, 2);
+    std::string prefix = testsupport::RandomBytes(5000000, 2);
     dir.WriteFile(L"game.pak", prefix);
     CPak pak;
     ASSERT_EQ(pak.Open(PakPath(), true), 1);
@@ -120,8 +112,8 @@ TEST_F(PakFixture, DamagedTablesNeverCrashTheReader)
     {
         CPak pak;
         ASSERT_EQ(pak.Open(PakPath(), true), 1);
-        ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(3000, 3)), 1);
-        ASSERT_EQ(AddFile(pak, L"b.bin", Bytes(3000, 4)), 1);
+        ASSERT_EQ(AddFile(pak, L"a.bin", testsupport::RandomBytes(3000, 3)), 1);
+        ASSERT_EQ(AddFile(pak, L"b.bin", testsupport::RandomBytes(3000, 4)), 1);
     }
     const std::string good = dir.ReadFile(L"game.pak");
     auto put = [](std::string& s, size_t at, uint32_t v) {
@@ -164,9 +156,9 @@ TEST_F(PakFixture, TailOfAShorterReplacementBecomesFreeSpaceOnlyWhenLarge)
         testsupport::TempDir local;
         CPak pak;
         ASSERT_EQ(pak.Open(local.Join(L"t.pak"), true), 1);
-        ASSERT_EQ(AddFile(pak, L"first.bin", Bytes(100000, 5)), 1);
-        ASSERT_EQ(AddFile(pak, L"second.bin", Bytes(1000, 6)), 1);
-        std::string replacement = Bytes(100000 - c.shorterBy, 7);
+        ASSERT_EQ(AddFile(pak, L"first.bin", testsupport::RandomBytes(100000, 5)), 1);
+        ASSERT_EQ(AddFile(pak, L"second.bin", testsupport::RandomBytes(1000, 6)), 1);
+        std::string replacement = testsupport::RandomBytes(100000 - c.shorterBy, 7);
         ASSERT_EQ(AddFile(pak, L"first.bin", replacement), 1);
         EXPECT_EQ(pak.FreeListSize(), c.freeRecords) << c.shorterBy;
         EXPECT_EQ(Extract(pak, L"first.bin"), replacement);
@@ -180,7 +172,7 @@ TEST_F(PakFixture, TailOfAShorterReplacementBecomesFreeSpaceOnlyWhenLarge)
         CPak again;
         ASSERT_EQ(again.Open(local.Join(L"t.pak"), false), 1);
         EXPECT_EQ(Extract(again, L"first.bin"), replacement);
-        EXPECT_EQ(Extract(again, L"second.bin"), Bytes(1000, 6));
+        EXPECT_EQ(Extract(again, L"second.bin"), testsupport::RandomBytes(1000, 6));
     }
 }
 
@@ -188,11 +180,11 @@ TEST_F(PakFixture, LongerReplacementNeverOverwritesItsNeighbour)
 {
     CPak pak;
     ASSERT_EQ(pak.Open(PakPath(), true), 1);
-    ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(1000, 8)), 1);
-    ASSERT_EQ(AddFile(pak, L"b.bin", Bytes(1000, 9)), 1);
-    ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(5000, 10)), 1);
-    EXPECT_EQ(Extract(pak, L"a.bin"), Bytes(5000, 10));
-    EXPECT_EQ(Extract(pak, L"b.bin"), Bytes(1000, 9));
+    ASSERT_EQ(AddFile(pak, L"a.bin", testsupport::RandomBytes(1000, 8)), 1);
+    ASSERT_EQ(AddFile(pak, L"b.bin", testsupport::RandomBytes(1000, 9)), 1);
+    ASSERT_EQ(AddFile(pak, L"a.bin", testsupport::RandomBytes(5000, 10)), 1);
+    EXPECT_EQ(Extract(pak, L"a.bin"), testsupport::RandomBytes(5000, 10));
+    EXPECT_EQ(Extract(pak, L"b.bin"), testsupport::RandomBytes(1000, 9));
 }
 
 TEST_F(PakFixture, OverlappingRecordsAreDroppedAndThePakCompactedOnOpen)
@@ -200,9 +192,9 @@ TEST_F(PakFixture, OverlappingRecordsAreDroppedAndThePakCompactedOnOpen)
     {
         CPak pak;
         ASSERT_EQ(pak.Open(PakPath(), true), 1);
-        ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(4000, 11)), 1);
-        ASSERT_EQ(AddFile(pak, L"b.bin", Bytes(4000, 12)), 1);
-        ASSERT_EQ(AddFile(pak, L"c.bin", Bytes(4000, 13)), 1);
+        ASSERT_EQ(AddFile(pak, L"a.bin", testsupport::RandomBytes(4000, 11)), 1);
+        ASSERT_EQ(AddFile(pak, L"b.bin", testsupport::RandomBytes(4000, 12)), 1);
+        ASSERT_EQ(AddFile(pak, L"c.bin", testsupport::RandomBytes(4000, 13)), 1);
     }
     // Point b's data into a's.
     std::string bytes = dir.ReadFile(L"game.pak");
@@ -215,27 +207,27 @@ TEST_F(PakFixture, OverlappingRecordsAreDroppedAndThePakCompactedOnOpen)
     ASSERT_EQ(pak.Open(PakPath(), false), 1);
     EXPECT_EQ(pak.FindByPath(L"a.bin"), nullptr);
     EXPECT_EQ(pak.FindByPath(L"b.bin"), nullptr);
-    EXPECT_EQ(Extract(pak, L"c.bin"), Bytes(4000, 13));
+    EXPECT_EQ(Extract(pak, L"c.bin"), testsupport::RandomBytes(4000, 13));
     pak.Close();
     std::string after = dir.ReadFile(L"game.pak");
     EXPECT_EQ(after.size(), 15728640u + 4000u) << "compacted: only c's data is left";
     CPak again;
     ASSERT_EQ(again.Open(PakPath(), false), 1);
     EXPECT_EQ(again.AllRecords().CountLive(true), 1u);
-    EXPECT_EQ(Extract(again, L"c.bin"), Bytes(4000, 13));
+    EXPECT_EQ(Extract(again, L"c.bin"), testsupport::RandomBytes(4000, 13));
 }
 
 TEST_F(PakFixture, DeleteCompactAndReuseFreeSpace)
 {
     CPak pak;
     ASSERT_EQ(pak.Open(PakPath(), true), 1);
-    ASSERT_EQ(AddFile(pak, L"a.bin", Bytes(50000, 14)), 1);
-    ASSERT_EQ(AddFile(pak, L"b.bin", Bytes(50000, 15)), 1);
-    ASSERT_EQ(AddFile(pak, L"c.bin", Bytes(50000, 16)), 1);
+    ASSERT_EQ(AddFile(pak, L"a.bin", testsupport::RandomBytes(50000, 14)), 1);
+    ASSERT_EQ(AddFile(pak, L"b.bin", testsupport::RandomBytes(50000, 15)), 1);
+    ASSERT_EQ(AddFile(pak, L"c.bin", testsupport::RandomBytes(50000, 16)), 1);
     ASSERT_EQ(pak.DeleteRecord(dir.Path(), pak.FindByPath(L"a.bin")), 1);
     EXPECT_EQ(pak.FreeListSize(), 1u);
     // A new smaller file goes into the hole instead of the end.
-    ASSERT_EQ(AddFile(pak, L"d.bin", Bytes(30000, 17)), 1);
+    ASSERT_EQ(AddFile(pak, L"d.bin", testsupport::RandomBytes(30000, 17)), 1);
     EXPECT_EQ(pak.FindByPath(L"d.bin")->base.FilePos, 15728640u);
     EXPECT_EQ(pak.FreeListSize(), 1u) << "the 20,000-byte rest of the hole stays free";
     ASSERT_EQ(pak.DeleteRecord(dir.Path(), pak.FindByPath(L"b.bin")), 1);
@@ -246,8 +238,8 @@ TEST_F(PakFixture, DeleteCompactAndReuseFreeSpace)
     CPak again;
     ASSERT_EQ(again.Open(PakPath(), false), 1);
     EXPECT_EQ(again.AllRecords().CountLive(true), 2u);
-    EXPECT_EQ(Extract(again, L"c.bin"), Bytes(50000, 16));
-    EXPECT_EQ(Extract(again, L"d.bin"), Bytes(30000, 17));
+    EXPECT_EQ(Extract(again, L"c.bin"), testsupport::RandomBytes(50000, 16));
+    EXPECT_EQ(Extract(again, L"d.bin"), testsupport::RandomBytes(30000, 17));
 }
 
 TEST_F(PakFixture, CompressedEntriesAndTheBrokenFileHook)
@@ -302,7 +294,7 @@ TEST_F(PakFixture, DamagedPlainFileIsNotLeftBehindWhenExtracted)
 {
     CPak pak;
     ASSERT_EQ(pak.Open(PakPath(), true), 1);
-    ASSERT_EQ(AddFile(pak, L"Data/plain.bin", Bytes(70000, 21)), 1);
+    ASSERT_EQ(AddFile(pak, L"Data/plain.bin", testsupport::RandomBytes(70000, 21)), 1);
     uint32_t pos = pak.FindByPath(L"Data/plain.bin")->base.FilePos;
     pak.Close();
     std::string bytes = dir.ReadFile(L"game.pak");

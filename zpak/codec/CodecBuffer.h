@@ -1,6 +1,7 @@
 #pragma once
 // Argument checks and the output buffer shared by every codec. Outputs come from AllocBuffer so that
 // callers release them like every other buffer of the library (FreeBuffer).
+#include "zpak/common/ByteOrder.h"
 #include "zpak/file/FileBase.h"
 
 #include <cstdint>
@@ -48,20 +49,6 @@ private:
 inline void CopyPrefix(const CCodecBuffer& buffer, const void* input, uint32_t prefix)
 {
     if (prefix > 0) std::memcpy(buffer.Get(), input, prefix);
-}
-
-inline uint32_t ReadLE32(const unsigned char* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-inline void WriteLE32(unsigned char* p, uint32_t value)
-{
-    p[0] = static_cast<unsigned char>(value);
-    p[1] = static_cast<unsigned char>(value >> 8);
-    p[2] = static_cast<unsigned char>(value >> 16);
-    p[3] = static_cast<unsigned char>(value >> 24);
 }
 
 } // namespace ZP

@@ -72,7 +72,7 @@ bool CLzma::Decompress(char** output, uint32_t expectedLength, const void* input
         return false;
     if (inputLength - prefix < kPropertySize) return false;
     const Byte* properties = static_cast<const Byte*>(input) + prefix;
-    if (properties[0] >= kPropertyByteLimit || ReadLE32(properties + 1) > kDictionarySize) return false;
+    if (properties[0] >= kPropertyByteLimit || ReadU32(properties + 1) > kDictionarySize) return false;
     const uint64_t streamLength = inputLength - prefix - kPropertySize;
     const uint64_t wanted = expectedLength - prefix;
     if (wanted > MaxDecodedLength(streamLength)) return false;

@@ -17,7 +17,7 @@ void LoadKey(uint32_t key[4], const unsigned char* bytes, uint32_t length)
     unsigned char padded[CTeaEncoder::kKeySize] = {};
     std::memcpy(padded, bytes, length);
     for (unsigned i = 0; i < 4; ++i)
-        key[i] = ReadLE32(padded + 4 * i);
+        key[i] = ReadU32(padded + 4 * i);
 }
 } // namespace
 
@@ -106,10 +106,10 @@ bool CTeaEncoder::Encrypt(char** output, uint32_t* outputLength, const void* inp
     std::memset(buffer.Get() + inputLength, 0, rounded - n);
     for (unsigned char* p = buffer.Bytes() + prefix; p < buffer.Bytes() + prefix + rounded; p += kBlockSize)
     {
-        uint32_t block[2] = {ReadLE32(p), ReadLE32(p + 4)};
+        uint32_t block[2] = {ReadU32(p), ReadU32(p + 4)};
         EncipherBlock(block);
-        WriteLE32(p, block[0]);
-        WriteLE32(p + 4, block[1]);
+        WriteU32(p, block[0]);
+        WriteU32(p + 4, block[1]);
     }
     *outputLength = static_cast<uint32_t>(prefix + rounded);
     *output = buffer.Release();
@@ -133,10 +133,10 @@ bool CTeaEncoder::Decrypt(char** output, uint32_t expectedLength, const void* in
     std::memcpy(buffer.Get(), input, inputLength);
     for (unsigned char* p = buffer.Bytes() + prefix; p < buffer.Bytes() + inputLength; p += kBlockSize)
     {
-        uint32_t block[2] = {ReadLE32(p), ReadLE32(p + 4)};
+        uint32_t block[2] = {ReadU32(p), ReadU32(p + 4)};
         DecipherBlock(block);
-        WriteLE32(p, block[0]);
-        WriteLE32(p + 4, block[1]);
+        WriteU32(p, block[0]);
+        WriteU32(p + 4, block[1]);
     }
     *output = buffer.Release();
     return true;

@@ -2,6 +2,8 @@
 // The file info record: one fixed-size description of a file in a pak, loose in the game folder,
 // or on the patch server. On disk it is 108 little-endian bytes followed by a 512-byte UTF-16LE
 // name; it is serialised field by field.
+#include "zpak/common/ByteOrder.h"
+
 #include <cstdint>
 #include <string>
 
@@ -91,7 +93,5 @@ private:
 // 40,000 seconds of recordTime.
 bool LooseFileTimeMatches(uint32_t recordTime, int64_t fileMtimeUtc);
 
-uint32_t ReadU32(const uint8_t* p);
-void WriteU32(uint8_t* p, uint32_t v);
 
 } // namespace ZP

@@ -37,6 +37,13 @@ void vFileInfo::Clear()
     m_items.clear();
 }
 
+void vFileInfo::AddCopy(const CFileInfo* record)
+{
+    auto* copy = new CFileInfo;
+    copy->CopyFrom(*record);
+    m_items.push_back(copy);
+}
+
 bool vFileInfo::ContainsEqual(const CFileInfo* record) const
 {
     for (const CFileInfo* r : m_items)

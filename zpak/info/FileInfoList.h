@@ -55,6 +55,8 @@ public:
 
     // Takes ownership.
     void Add(CFileInfo* record) { m_items.push_back(record); }
+    // Appends a copy this list owns (so it can outlive the record it was made from).
+    void AddCopy(const CFileInfo* record);
     // Gives up ownership of every record without deleting them.
     void ReleaseAll() { m_items.clear(); }
     Items& Raw() { return m_items; }

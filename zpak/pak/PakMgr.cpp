@@ -8,36 +8,13 @@
 #include "zpak/common/Stopper.h"
 #include "zpak/file/FileBase.h"
 #include "zpak/log/ZpakLog.h"
+#include "zpak/pak/LooseFile.h"
 #include "zpak/scan/LocalFile.h"
 
 #include <unordered_set>
 
 namespace ZP
 {
-namespace
-{
-void AddCopy(vFileInfo& output, const CFileInfo* record)
-{
-    auto* copy = new CFileInfo;
-    copy->CopyFrom(*record);
-    output.Add(copy);
-}
-
-// Whether the loose file of a record is present and current; a stale one is deleted when asked.
-bool LooseFileCurrent(const std::wstring& gameFolder, const CFileInfo* record, bool deleteStale, bool& present)
-{
-    std::wstring path = PathInside(gameFolder, record->Name());
-    platform::fs::sFileStat st;
-    present = !path.empty() && platform::fs::Stat(path, st) && !st.isDirectory;
-    if (!present)
-        return false;
-    if (record->MatchesLooseFile(st.size, st.lastWrite.seconds))
-        return true;
-    if (deleteStale)
-        DeleteFile(path);
-    return false;
-}
-} // namespace
 
 std::wstring CPakMgr::VolumeName(const std::wstring& mainPath, size_t number)
 {
@@ -160,9 +137,9 @@ bool CPakMgr::CompareWithServer(const std::wstring& gameFolder, const vFileInfo&
             continue;
         bool listed = serverByPath.ContainsEqual(r, NameKeyOf(r->Name()));
         bool present = false;
-        bool current = r->base.Loc == kLocPak || LooseFileCurrent(gameFolder, r, false, present);
+        bool current = r->base.Loc == kLocPak || LooseFileIsCurrent(gameFolder, *r, false, &present);
         if (!listed || !current)
-            AddCopy(output, r);
+            output.AddCopy(r);
     }
 
     // Files on disk that the server does not name: only movie and release files are removed.
@@ -222,13 +199,13 @@ bool CPakMgr::BuildDownloadList(const std::wstring& gameFolder, const vFileInfo&
         if (s->base.Loc != kLocLoose)
         {
             if (!held)
-                AddCopy(output, s);
+                output.AddCopy(s);
             continue;
         }
         bool present = false;
-        bool current = LooseFileCurrent(gameFolder, s, true, present);
+        bool current = LooseFileIsCurrent(gameFolder, *s, true, &present);
         if (!present || !current || !held)
-            AddCopy(output, s);
+            output.AddCopy(s);
     }
     return true;
 }
@@ -324,7 +301,7 @@ bool CPakMgr::RepairOverlapsAll(bool addToFree, vFileInfo* output)
             any = true;
         if (output)
             for (CFileInfo* r : found)
-                AddCopy(*output, r);
+                output->AddCopy(r);
         if (any)
             break;
     }

@@ -9,6 +9,7 @@
 #include "zpak/crc/Crc32.h"
 #include "zpak/file/File.h"
 #include "zpak/log/ZpakLog.h"
+#include "zpak/pak/LooseFile.h"
 #include "zpak/pak/Pak.h"
 
 #include <memory>
@@ -38,26 +39,6 @@ std::wstring TargetFor(const std::wstring& folder, const std::wstring& name, con
     return target;
 }
 
-// Output lists own copies, so they can outlive (or be cleared apart from) the records they name.
-void AddCopy(vFileInfo& output, const CFileInfo* record)
-{
-    auto* copy = new CFileInfo;
-    copy->CopyFrom(*record);
-    output.Add(copy);
-}
-
-bool LooseFileIsCurrent(const std::wstring& gameFolder, const CFileInfo* record, bool deleteStale)
-{
-    std::wstring path = PathInside(gameFolder, record->Name());
-    platform::fs::sFileStat st;
-    if (path.empty() || !platform::fs::Stat(path, st) || st.isDirectory)
-        return false;
-    if (record->MatchesLooseFile(st.size, st.lastWrite.seconds))
-        return true;
-    if (deleteStale)
-        DeleteFile(path);
-    return false;
-}
 } // namespace
 
 int CPak::VerifyStored(const CFileInfo* record)
@@ -328,8 +309,8 @@ int CPak::CompareWithList(const std::wstring& gameFolder, const vFileInfo& list,
         if (!r || r->base.deleted == 1)
             continue;
         bool listed = byPath.ContainsEqual(r, NameKeyOf(r->Name()));
-        if (!listed || (r->base.Loc == kLocLoose && !LooseFileIsCurrent(gameFolder, r, false)))
-            AddCopy(output, r);
+        if (!listed || (r->base.Loc == kLocLoose && !LooseFileIsCurrent(gameFolder, *r, false)))
+            output.AddCopy(r);
     }
     return 1;
 }
@@ -345,8 +326,8 @@ int CPak::CheckAgainstList(const std::wstring& gameFolder, const vFileInfo& list
         if (!r || r->base.Loc == kLocNoList || r->base.deleted != 0)
             continue;
         bool held = byPath.ContainsEqual(r, NameKeyOf(r->Name()));
-        if (r->base.Loc == kLocPak ? !held : (!LooseFileIsCurrent(gameFolder, r, true) || !held))
-            AddCopy(output, r);
+        if (r->base.Loc == kLocPak ? !held : (!LooseFileIsCurrent(gameFolder, *r, true) || !held))
+            output.AddCopy(r);
     }
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "launcher/info/HttpDownloader.h"
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestHttpServer.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/file/FileBase.h"
@@ -15,27 +16,7 @@ using testsupport::TestHttpServer;
 
 namespace
 {
-std::string RandomBytes(size_t n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (auto& c : s)
-        c = static_cast<char>(rng());
-    return s;
-}
-
 // Compares without printing megabytes of binary on a failure.
-::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected)
-{
-    if (actual == expected)
-        return ::testing::AssertionSuccess();
-    size_t i = 0;
-    while (i < actual.size() && i < expected.size() && actual[i] == expected[i])
-        ++i;
-    return ::testing::AssertionFailure() << "sizes " << actual.size() << " vs " << expected.size()
-                                         << ", first difference at byte " << i;
-}
-
 std::wstring W(const std::string& s) { return platform::text::Utf8ToWide(s); }
 
 class Downloads : public ::testing::Test
@@ -88,12 +69,12 @@ TEST_F(Downloads, ErrorStatusesBecomeTheirCodes)
 
 TEST_F(Downloads, DownloadToMemoryNeedsALengthAndTheWholeBody)
 {
-    std::string body = RandomBytes(300000, 1);
+    std::string body = testsupport::RandomBytes(300000, 1);
     server.SetContent("/info.dat", body);
     char* buffer = nullptr;
     uint32_t size = 0;
     ASSERT_EQ(downloader.DownloadFileToMemory(Url("/info.dat").c_str(), &buffer, &size), 1);
-    EXPECT_TRUE(SameBytes(std::string(buffer, size), body));
+    EXPECT_TRUE(testsupport::SameBytes(std::string(buffer, size), body));
     EXPECT_EQ(downloader.DownloadFileToMemory(Url("/info.dat").c_str(), &buffer, &size), ZP::kErrorInvalidPointer)
         << "an out buffer that is already set is refused";
     ZP::FreeBuffer(buffer);
@@ -127,25 +108,25 @@ TEST_F(Downloads, UnopenableUrlIsRetriedEscaped)
 
 TEST_F(Downloads, ResumeAsksOnceForTheRestAndCompleteFilesAskNothingMore)
 {
-    std::string body = RandomBytes(1 << 20, 2);
+    std::string body = testsupport::RandomBytes(1 << 20, 2);
     server.SetContent("/big.bin", body);
     std::wstring local = dir.WriteFile(L"big.bin", body.substr(0, body.size() / 2));
     ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/big.bin").c_str(), local.c_str(), &progress), 1);
-    EXPECT_TRUE(SameBytes(dir.ReadFile(L"big.bin"), body));
+    EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"big.bin"), body));
     EXPECT_EQ(server.RangesSeen("/big.bin"),
               (std::vector<std::string>{"", "bytes=" + std::to_string(body.size() / 2) + "-"}));
 
     server.ResetCounters();
     ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/big.bin").c_str(), local.c_str(), &progress), 1);
     EXPECT_EQ(server.RequestCount("/big.bin"), 1);
-    EXPECT_TRUE(SameBytes(dir.ReadFile(L"big.bin"), body));
+    EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"big.bin"), body));
 
     // A fresh file starts at 0 with no range at all.
     server.ResetCounters();
     ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/big.bin").c_str(), dir.Join(L"new/b.bin").c_str(),
                                                        &progress),
               1);
-    EXPECT_TRUE(SameBytes(dir.ReadFile(L"new/b.bin"), body));
+    EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"new/b.bin"), body));
     EXPECT_EQ(server.RangesSeen("/big.bin"), std::vector<std::string>{""});
     EXPECT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/big.bin").c_str(), local.c_str(), nullptr),
               ZP::kErrorDataSize);
@@ -153,12 +134,12 @@ TEST_F(Downloads, ResumeAsksOnceForTheRestAndCompleteFilesAskNothingMore)
 
 TEST_F(Downloads, ServerIgnoringRangesNeverGetsSpliced)
 {
-    std::string body = RandomBytes(200000, 3);
+    std::string body = testsupport::RandomBytes(200000, 3);
     server.SetContent("/f.bin", body);
     server.SetFault("/f.bin", {.ignoreRange = true});
     std::wstring local = dir.WriteFile(L"f.bin", body.substr(0, 50000));
     ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/f.bin").c_str(), local.c_str(), &progress), 1);
-    EXPECT_TRUE(SameBytes(dir.ReadFile(L"f.bin"), body));
+    EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"f.bin"), body));
 
     // A local file longer than the remote one is not a prefix of it either.
     server.ClearFaults();
@@ -166,12 +147,12 @@ TEST_F(Downloads, ServerIgnoringRangesNeverGetsSpliced)
     ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/f.bin").c_str(), dir.Join(L"long.bin").c_str(),
                                                        &progress),
               1);
-    EXPECT_TRUE(SameBytes(dir.ReadFile(L"long.bin"), body));
+    EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"long.bin"), body));
 }
 
 TEST_F(Downloads, CutConnectionFailsAndTheNextRunCompletes)
 {
-    std::string body = RandomBytes(3 << 20, 4);
+    std::string body = testsupport::RandomBytes(3 << 20, 4);
     server.SetContent("/cut.bin", body);
     server.SetFault("/cut.bin", {.cutAfterBytes = 1 << 20, .times = 1});
     std::wstring local = dir.Join(L"cut.bin");
@@ -179,16 +160,16 @@ TEST_F(Downloads, CutConnectionFailsAndTheNextRunCompletes)
     EXPECT_NE(r, 1);
     std::string partial = dir.ReadFile(L"cut.bin");
     EXPECT_LE(partial.size(), size_t(1) << 20);
-    EXPECT_TRUE(SameBytes(partial, body.substr(0, partial.size()))) << "what was written is a true prefix";
+    EXPECT_TRUE(testsupport::SameBytes(partial, body.substr(0, partial.size()))) << "what was written is a true prefix";
 
     ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/cut.bin").c_str(), local.c_str(), &progress), 1);
-    EXPECT_TRUE(SameBytes(dir.ReadFile(L"cut.bin"), body));
+    EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"cut.bin"), body));
 }
 
 TEST_F(Downloads, StalledServerEndsWithinTheTimeLimit)
 {
     ZP::CFileHttp::SetStallTimeoutMs(1000);
-    server.SetContent("/slow.bin", RandomBytes(100000, 5));
+    server.SetContent("/slow.bin", testsupport::RandomBytes(100000, 5));
     server.SetFault("/slow.bin", {.stallAfterBytes = 10000, .stallFor = std::chrono::milliseconds(8000)});
     auto start = std::chrono::steady_clock::now();
     int r = downloader.DownloadDirectFileToLocalFile(Url("/slow.bin").c_str(), dir.Join(L"slow.bin").c_str(),
@@ -202,12 +183,12 @@ TEST_F(Downloads, StalledServerEndsWithinTheTimeLimit)
 TEST_F(Downloads, UrlTooLongForTheRangeRequestIsRefused)
 {
     std::string path = "/" + std::string(300, 'a');
-    std::string body = RandomBytes(10000, 6);
+    std::string body = testsupport::RandomBytes(10000, 6);
     server.SetContent(path, body);
     std::wstring local = dir.WriteFile(L"long.bin", body.substr(0, 100));
     // No range request is made; the copy goes on from the whole response already open.
     ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url(path).c_str(), local.c_str(), &progress), 1);
-    EXPECT_TRUE(SameBytes(dir.ReadFile(L"long.bin"), body));
+    EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"long.bin"), body));
     EXPECT_EQ(server.RangesSeen(path), std::vector<std::string>{""});
 }
 
@@ -230,7 +211,7 @@ TEST_F(Downloads, NoDiskSpaceIsRefusedBeforeWriting)
 
 TEST_F(Downloads, TwoThreadsShareTheLockAndBothFinishIntact)
 {
-    std::string a = RandomBytes(4 << 20, 7), b = RandomBytes(3 << 20, 8);
+    std::string a = testsupport::RandomBytes(4 << 20, 7), b = testsupport::RandomBytes(3 << 20, 8);
     server.SetContent("/a.bin", a);
     server.SetContent("/b.bin", b);
     int ra = 0, rb = 0;
@@ -254,7 +235,7 @@ TEST_F(Downloads, TwoThreadsShareTheLockAndBothFinishIntact)
     tb.join();
     EXPECT_EQ(ra, 1);
     EXPECT_EQ(rb, 1);
-    EXPECT_TRUE(SameBytes(dir.ReadFile(L"a.bin"), a));
+    EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"a.bin"), a));
 }
 
 TEST_F(Downloads, InfoDownloadersLoadTheRecord)

@@ -2,6 +2,7 @@
 #include "platform/text/TextCodec.h"
 #include "tests/launcher/script/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,6 @@ using testsupport::TestHttpServer;
 
 namespace
 {
-std::string RandomBytes(size_t n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::string s(n, '\0');
-    for (auto& c : s)
-        c = static_cast<char>(rng());
-    return s;
-}
-
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected)
 {
     if (actual == expected) return ::testing::AssertionSuccess();
@@ -77,7 +69,7 @@ protected:
 
 TEST_F(Download, FreshDownloadReportsAndCompletes)
 {
-    std::string body = RandomBytes(1200000, 1);
+    std::string body = testsupport::RandomBytes(1200000, 1);
     server.SetContent("/game/setup.bin", body);
     std::wstring local = dir.Join(L"sub/setup.bin");
     ASSERT_EQ(Fetch("/game/setup.bin", local), 1);
@@ -100,7 +92,7 @@ TEST_F(Download, FreshDownloadReportsAndCompletes)
 
 TEST_F(Download, CompleteLocalFileIsLeftAsItIs)
 {
-    std::string body = RandomBytes(70000, 2);
+    std::string body = testsupport::RandomBytes(70000, 2);
     server.SetContent("/f.bin", body);
     std::wstring local = dir.WriteFile(L"f.bin", body);
     ASSERT_EQ(Fetch("/f.bin", local), 1);
@@ -118,7 +110,7 @@ TEST_F(Download, CompleteLocalFileIsLeftAsItIs)
 
 TEST_F(Download, HalfFileResumesFromItsEnd)
 {
-    std::string body = RandomBytes(1000000, 3);
+    std::string body = testsupport::RandomBytes(1000000, 3);
     server.SetContent("/f.bin", body);
     std::wstring local = dir.WriteFile(L"f.bin", body.substr(0, 500000));
     ASSERT_EQ(Fetch("/f.bin", local), 1);
@@ -139,7 +131,7 @@ TEST_F(Download, HalfFileResumesFromItsEnd)
 // A partial file is only ever continued with the bytes that follow it.
 TEST_F(Download, ResumeNeverSplicesWrongBytes)
 {
-    std::string body = RandomBytes(800000, 4);
+    std::string body = testsupport::RandomBytes(800000, 4);
     server.SetContent("/f.bin", body);
 
     // The server ignores the range and sends everything: the copy starts over.
@@ -183,7 +175,7 @@ TEST_F(Download, FailuresGiveTheirCodes)
 
 TEST_F(Download, StopFlagEndsTheDownloadAfterOneRead)
 {
-    std::string body = RandomBytes(3000000, 5);
+    std::string body = testsupport::RandomBytes(3000000, 5);
     server.SetContent("/big.bin", body);
     app.stop = true;
     EXPECT_EQ(Fetch("/big.bin", dir.Join(L"big.bin")), 14042);

@@ -1,0 +1,15 @@
+#pragma once
+// Test data shared by the suites.
+#include <gtest/gtest.h>
+#include <string>
+
+namespace testsupport
+{
+
+// n pseudo-random bytes, the same for the same seed.
+std::string RandomBytes(size_t n, unsigned seed);
+
+// Compares two byte strings without printing megabytes of binary on a failure.
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
+
+} // namespace testsupport
