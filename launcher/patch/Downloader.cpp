@@ -21,6 +21,17 @@ namespace
 {
 std::unique_ptr<IFileBase> NewHttpFile() { return std::unique_ptr<IFileBase>(GetFileHttpFactory()->Create()); }
 
+// The list report of a list sorted by name; the list itself keeps its order.
+void WriteSortedReport(const vFileInfo& list, const std::wstring& stem, uint64_t elapsedMs, bool open)
+{
+    vFileInfo sorted;
+    for (CFileInfo* r : list)
+        sorted.Add(r);
+    sorted.Sort(kSortByName);
+    CFileInfoUtil::WriteListReport(stem, &sorted, static_cast<uint32_t>(elapsedMs), open);
+    sorted.ReleaseAll(); // it only borrowed the records
+}
+
 uint64_t NowMs()
 {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -579,13 +590,8 @@ void CDownloader::ReportDownloaded(uint64_t startTick)
     if (m_downloadedList.Count() == 0)
         return;
     Status(L"다운로드 리스트 만들기 시작.");
-    vFileInfo sorted;
-    for (CFileInfo* r : m_downloadedList)
-        sorted.Add(r);
-    sorted.Sort(kSortByName);
-    CFileInfoUtil::WriteListReport(JoinPath(m_gameFolder, L"Log/DownloadFileList.txt"), &sorted,
-                                   static_cast<uint32_t>(NowMs() - startTick), false);
-    sorted.ReleaseAll();
+    WriteSortedReport(m_downloadedList, JoinPath(m_gameFolder, L"Log/DownloadFileList.txt"), NowMs() - startTick,
+                      false);
     Status(L"다운로드 리스트 만들기 완료.");
 }
 
@@ -600,12 +606,7 @@ int CDownloader::ReportServerList(bool open)
         Error(FormatWide(1023, L"%s - %d", GetMessageText(r), r));
         return r;
     }
-    vFileInfo sorted;
-    for (CFileInfo* rec : m_serverList)
-        sorted.Add(rec);
-    sorted.Sort(kSortByName);
-    CFileInfoUtil::WriteListReport(L"Log/ServerFileList", &sorted, static_cast<uint32_t>(NowMs() - start), open);
-    sorted.ReleaseAll();
+    WriteSortedReport(m_serverList, L"Log/ServerFileList", NowMs() - start, open);
     return 1;
 }
 
@@ -618,12 +619,6 @@ int CDownloader::ReportWillDownload(const std::wstring& gameFolder, const std::w
         Error(FormatWide(1023, L"%s - %d", GetMessageText(r), r));
         return r;
     }
-    vFileInfo sorted;
-    for (CFileInfo* rec : m_downloadList)
-        sorted.Add(rec);
-    sorted.Sort(kSortByName);
-    CFileInfoUtil::WriteListReport(L"Log/WillDownloadFileList", &sorted, static_cast<uint32_t>(NowMs() - start),
-                                   open);
-    sorted.ReleaseAll();
+    WriteSortedReport(m_downloadList, L"Log/WillDownloadFileList", NowMs() - start, open);
     return 1;
 }
