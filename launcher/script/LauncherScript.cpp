@@ -15,4 +15,5 @@ CLauncherScript* GetCurrentScript()
 void SetCurrentScript(CLauncherScript* script)
 {
     g_current.store(script);
+    SetCurrentScriptRunner(script);
 }

@@ -2,22 +2,23 @@
 // The script host as the rest of the launcher sees it: the component that runs the game's and the
 // launcher's information files (Lua chunks) and calls the script functions they name.
 #include "launcher/app/Components.h"
+#include "launcher/app/CurrentScript.h"
 
 #include <cstdint>
 
 struct lua_State;
 
-class CLauncherScript : public IAbsInitializer
+class CLauncherScript : public IAbsInitializer, public IScriptRunner
 {
 public:
     // 1; 0 without a state. Anything else: the file could not be opened or read (its code).
     virtual int LoadScriptFile(const wchar_t* path) = 0;
     // Runs the bytes as a chunk; 1 whatever the chunk did (its errors are reported), 0 without a state.
-    virtual int RunScriptBuffer(const char* bytes, uint32_t length) = 0;
+    int RunScriptBuffer(const char* bytes, uint32_t length) override = 0;
     // The first result of the global function as a 32-bit integer; -1 without a state or a name.
-    virtual int CallScriptFunction(const char* name) = 0;
+    int CallScriptFunction(const char* name) override = 0;
     // 65001 (UTF-8) or 0 (the ANSI code page): how the texts of the last chunk run are encoded.
-    virtual unsigned GetCodePage() = 0;
+    unsigned GetCodePage() override = 0;
 
     virtual void RegisterLauncherScriptClass() = 0;
     virtual void RegisterGlobalFunctionClass() = 0;
@@ -34,5 +35,7 @@ public:
 
 // The process-wide current script: set by the application once the host has initialised, read by
 // the information records for the code page and to run downloaded files. Null when there is none.
+// Setting it also sets the current script runner of launcher/app, through which the lower layers
+// reach it.
 CLauncherScript* GetCurrentScript();
 void SetCurrentScript(CLauncherScript* script);

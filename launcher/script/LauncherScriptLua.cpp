@@ -1,9 +1,16 @@
 #include "launcher/script/LauncherScriptLua.h"
 
+#include "launcher/app/MessageBox.h"
+#include "launcher/app/RestartProcess.h"
+#include "launcher/info/GameInfo.h"
+#include "launcher/info/GameInfoManager.h"
+#include "launcher/info/LauncherInfo.h"
 #include "launcher/script/ExecuteWrapper.h"
 #include "launcher/script/GlobalFunctionForScript.h"
 #include "launcher/script/InterMessageQueue.h"
 #include "launcher/script/LuaTinker.h"
+#include "launcher/script/ScriptText.h"
+#include "launcher/workflow/LauncherImplement.h"
 #include "zpak/file/File.h"
 #include "zpak/log/ZpakLog.h"
 
@@ -167,6 +174,12 @@ void CLauncherScript_Lua::RegisterLauncherScriptClass()
     lua_tinker::add_class<CLauncherScript_Lua>(L, "LauncherScript");
     lua_tinker::define_method<CLauncherScript_Lua>(L, "GetGlobalFunction",
                                                    &CLauncherScript_Lua::GetGlobalFunction);
+    lua_tinker::define_method<CLauncherScript_Lua>(L, "GetLauncherInfo", &CLauncherScript_Lua::GetLauncherInfo);
+    lua_tinker::define_method<CLauncherScript_Lua>(L, "GetGameInfo", &CLauncherScript_Lua::GetGameInfo);
+    lua_tinker::define_method<CLauncherScript_Lua>(L, "GetLauncherImpl", &CLauncherScript_Lua::GetLauncherImpl);
+    lua_tinker::define_method<CLauncherScript_Lua>(L, "MessageBox", &CLauncherScript_Lua::MessageBox);
+    lua_tinker::define_method<CLauncherScript_Lua>(L, "GetLauncherRootPath",
+                                                   &CLauncherScript_Lua::GetLauncherRootPath);
     lua_tinker::set_global_object(L, "LauncherScriptObject", this);
 }
 
@@ -210,11 +223,111 @@ void CLauncherScript_Lua::RegisterGlobalFunctionClass()
     lua_tinker::define_method<G>(L, "GetNewShellExecute", &G::GetNewShellExecute);
 }
 
-void CLauncherScript_Lua::RegisterLauncherInfoClass() {}
+CLauncherInfo* CLauncherScript_Lua::GetLauncherInfo()
+{
+    CRestartProcess* restart = m_connector ? m_connector->GetRestartProcess() : nullptr;
+    return restart ? restart->GetLauncherInfo() : nullptr;
+}
 
-void CLauncherScript_Lua::RegisterGameInfoClasses() {}
+CGameInfo* CLauncherScript_Lua::GetGameInfo()
+{
+    CGameInfoManagerBase* manager = m_connector ? m_connector->GetGameInfoManager() : nullptr;
+    return manager ? manager->GetGameInfo() : nullptr;
+}
 
-void CLauncherScript_Lua::RegisterLauncherImplClass() {}
+CDefaultLauncherImplement* CLauncherScript_Lua::GetLauncherImpl()
+{
+    CLauncherImplement* implement = m_connector ? m_connector->GetImplement() : nullptr;
+    return dynamic_cast<CDefaultLauncherImplement*>(implement);
+}
+
+void CLauncherScript_Lua::MessageBox(const char* text)
+{
+    std::wstring wide = script_text::ToWide(text, m_codePage, 1024);
+    ShowMessage(wide.c_str(), kMessageNotice);
+}
+
+const char* CLauncherScript_Lua::GetLauncherRootPath()
+{
+    CLauncherInfo* info = GetLauncherInfo();
+    return info ? info->GetLauncherRootPath() : nullptr;
+}
+
+void CLauncherScript_Lua::RegisterLauncherInfoClass()
+{
+    using I = CLauncherInfo;
+    lua_State* L = m_state;
+    lua_tinker::add_class<I>(L, "LauncherInfo");
+    lua_tinker::define_method<I>(L, "SetLauncherVersion", &I::SetLauncherVersion);
+    lua_tinker::define_method<I>(L, "GetLauncherVersion", &I::GetLauncherVersion);
+    lua_tinker::define_method<I>(L, "SetLauncherServerURL", &I::SetLauncherServerURL);
+    lua_tinker::define_method<I>(L, "GetLauncherServerURL", &I::GetLauncherServerURL);
+}
+
+void CLauncherScript_Lua::RegisterGameInfoClasses()
+{
+    lua_State* L = m_state;
+    using P = sDistributePackageInfo;
+    lua_tinker::add_class<P>(L, "DistPackageInfo");
+    lua_tinker::define_member<P>(L, "strInstallFileURL", &P::strInstallFileURL);
+    lua_tinker::define_member<P>(L, "strInstallFileName", &P::strInstallFileName);
+    lua_tinker::define_member<P>(L, "strInstallFileNameArguments", &P::strInstallFileNameArguments);
+    lua_tinker::define_member<P>(L, "strCustomCheckFunctionName", &P::strCustomCheckFunctionName);
+
+    using F = sLauncherProcessStatusFunction;
+    lua_tinker::add_class<F>(L, "LauncherProcessStatusFunction");
+    lua_tinker::define_member<F>(L, "strFunction_LauncherSameGame", &F::strFunction_LauncherSameGame);
+    lua_tinker::define_member<F>(L, "strFunction_LauncherNotSameGame", &F::strFunction_LauncherNotSameGame);
+    lua_tinker::define_member<F>(L, "strFunction_Application", &F::strFunction_Application);
+    lua_tinker::define_member<F>(L, "strFunction_Patcher", &F::strFunction_Patcher);
+
+    using G = CGameInfo;
+    lua_tinker::add_class<G>(L, "GameInfo");
+    lua_tinker::define_method<G>(L, "GetServerURL", &G::GetServerURL);
+    lua_tinker::define_method<G>(L, "SetServerURL", &G::SetServerURL);
+    lua_tinker::define_method<G>(L, "GetPakDir", &G::GetPakDir);
+    lua_tinker::define_method<G>(L, "SetPakDir", &G::SetPakDir);
+    lua_tinker::define_method<G>(L, "GetPakName", &G::GetPakName);
+    lua_tinker::define_method<G>(L, "SetPakName", &G::SetPakName);
+    lua_tinker::define_method<G>(L, "GetExeFileName", &G::GetExeFileName);
+    lua_tinker::define_method<G>(L, "SetExeFileName", &G::SetExeFileName);
+    lua_tinker::define_method<G>(L, "GetArgument", &G::GetArgument);
+    lua_tinker::define_method<G>(L, "SetArgument", static_cast<uint32_t (G::*)(const char*)>(&G::SetArgument));
+    lua_tinker::define_method<G>(L, "GetGameVersion", &G::GetGameVersion);
+    lua_tinker::define_method<G>(L, "SetGameVersion", &G::SetGameVersion);
+    lua_tinker::define_method<G>(L, "GetDefaultWebAddress", &G::GetDefaultWebAddress);
+    lua_tinker::define_method<G>(L, "SetDefaultWebAddress", &G::SetDefaultWebAddress);
+    lua_tinker::define_method<G>(L, "AddNewDistPackageInfo", &G::AddNewDistPackageInfo);
+    lua_tinker::define_method<G>(L, "GetLauncherProcessStatusFunctionList",
+                                 &G::GetLauncherProcessStatusFunctionList);
+    lua_tinker::define_method<G>(L, "GetExe32Path", &G::GetExe32Path);
+    lua_tinker::define_method<G>(L, "SetExe32Path", &G::SetExe32Path);
+    lua_tinker::define_method<G>(L, "GetExe64Path", &G::GetExe64Path);
+    lua_tinker::define_method<G>(L, "SetExe64Path", &G::SetExe64Path);
+    lua_tinker::define_method<G>(L, "GetInstallUrl", &G::GetInstallUrl);
+    lua_tinker::define_method<G>(L, "SetInstallUrl", &G::SetInstallUrl);
+    lua_tinker::define_method<G>(L, "GetEnv", &G::GetEnv);
+    lua_tinker::define_method<G>(L, "SetEnv", &G::SetEnv);
+    lua_tinker::define_method<G>(L, "GetBIUrl", &G::GetBIUrl);
+    lua_tinker::define_method<G>(L, "SetBIUrl", &G::SetBIUrl);
+}
+
+void CLauncherScript_Lua::RegisterLauncherImplClass()
+{
+    using D = CDefaultLauncherImplement;
+    lua_State* L = m_state;
+    lua_tinker::add_class<D>(L, "LauncherImpl");
+    lua_tinker::define_method<D>(L, "SetInitLauncherFunction", &D::SetInitLauncherFunction);
+    lua_tinker::define_method<D>(L, "SetDoApplicationFunction", &D::SetDoApplicationFunction);
+    lua_tinker::define_method<D>(L, "DoApplication_Default", &D::DoApplication_Default);
+    lua_tinker::define_method<D>(L, "SetInstallApplicationFunction", &D::SetInstallApplicationFunction);
+    lua_tinker::define_method<D>(L, "SetInstallApplicationFunctionAddon", &D::SetInstallApplicationFunctionAddon);
+    lua_tinker::define_method<D>(L, "InstallApplication_Default", &D::InstallApplication_Default);
+    lua_tinker::define_method<D>(L, "SetFunctionAfterLauncherApplication",
+                                 &D::SetFunctionAfterLauncherApplication);
+    lua_tinker::define_method<D>(L, "SetDoOptionFunction", &D::SetDoOptionFunction);
+    lua_tinker::define_method<D>(L, "DownloadInstallFile", &D::DownloadInstallFile);
+}
 
 void CLauncherScript_Lua::RegisterInterMessageQueueClass()
 {

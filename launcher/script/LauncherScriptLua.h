@@ -7,6 +7,9 @@
 #include <cstddef>
 
 class CGlobalFunctionForScript;
+class CGameInfo;
+class CLauncherInfo;
+class CDefaultLauncherImplement;
 
 class CLauncherScript_Lua : public CLauncherScript, public CObjectConnectorReceiver
 {
@@ -29,9 +32,11 @@ public:
     // Binds "LauncherScript" and publishes this host as "LauncherScriptObject".
     void RegisterLauncherScriptClass() override;
     void RegisterGlobalFunctionClass() override;
-    // The information records and the implementation bind their classes here (nothing yet).
+    // "LauncherInfo".
     void RegisterLauncherInfoClass() override;
+    // "DistPackageInfo", "LauncherProcessStatusFunction", "GameInfo".
     void RegisterGameInfoClasses() override;
+    // "LauncherImpl".
     void RegisterLauncherImplClass() override;
     void RegisterInterMessageQueueClass() override;
     void RegisterProcessClasses() override;
@@ -43,6 +48,16 @@ public:
 
     // Script name "GetGlobalFunction".
     CGlobalFunctionForScript* GetGlobalFunction() { return m_globalFunction; }
+    // The restart process's launcher information record; nil without one.
+    CLauncherInfo* GetLauncherInfo();
+    // The game information manager's record; nil without one.
+    CGameInfo* GetGameInfo();
+    // The application's implementation when it is a CDefaultLauncherImplement (or derived); else nil.
+    CDefaultLauncherImplement* GetLauncherImpl();
+    // Shows the text (cut to 1023 characters) as a notice through ShowMessage.
+    void MessageBox(const char* text);
+    // The launcher's folder with a trailing separator, from the launcher information record.
+    const char* GetLauncherRootPath();
 
     // Most memory the state may hold; a script that wants more gets "not enough memory".
     static constexpr size_t kMemoryLimit = 256u * 1024u * 1024u;

@@ -24,11 +24,7 @@ namespace stdfs = std::filesystem;
 namespace
 {
 std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
-std::string SourceDir()
-{
-    const char* s = std::getenv("VELMORA_SOURCE_DIR");
-    return s && *s ? s : VELMORA_SOURCE_DIR_FALLBACK;
-}
+using testsupport::SourceDir;
 
 void Write(const stdfs::path& path, const std::string& bytes)
 {

@@ -89,4 +89,10 @@ std::string BinaryDir()
     return std::string(dir && *dir ? dir : VELMORA_BINARY_DIR) + "/bin";
 }
 
+std::string SourceDir()
+{
+    const char* dir = std::getenv("VELMORA_SOURCE_DIR");
+    return dir && *dir ? dir : VELMORA_SOURCE_DIR_FALLBACK;
+}
+
 } // namespace testsupport

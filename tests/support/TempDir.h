@@ -30,5 +30,7 @@ int RunCommand(const std::string& commandLine, std::string* out = nullptr, std::
 
 // Folder of the built programs (bin/ under the build folder).
 std::string BinaryDir();
+// The source tree (scripts, test data).
+std::string SourceDir();
 
 } // namespace testsupport

@@ -2,13 +2,22 @@
 // stand-in components (no window, no patch system), so that game operators can check their scripts
 // before publishing them. Error reports (and anything the script hands to _ALERT) go to stderr.
 //
-//     velmora-script [--call NAME] FILE...
+//     velmora-script [--call NAME] [--print-records] FILE...
 //
 // Each file runs as one chunk, in order, in the same state. With --call, the global NAME is called
-// afterwards and its integer result printed. Exit 0 unless a file cannot be read (1); 2 for usage.
+// afterwards and its integer result printed. With --print-records the files run as the game
+// information file does (loading the game information record), and every property of the game and
+// launcher information records, each distribution package and the four process-status function
+// names are printed afterwards, one "name: value" per line in UTF-8 ("(nil)" for a name never set).
+// Exit 0 unless a file cannot be read (1); 2 for usage.
 #include "launcher/app/Components.h"
+#include "launcher/app/RestartProcess.h"
+#include "launcher/info/GameInfo.h"
+#include "launcher/info/GameInfoManager.h"
+#include "launcher/info/LauncherInfo.h"
 #include "launcher/script/LauncherScriptLua.h"
 #include "launcher/script/UpdaterStopFlag.h"
+#include "launcher/workflow/LauncherImplement.h"
 #include "platform/process/CommandLine.h"
 #include "platform/text/TextCodec.h"
 #include "zpak/common/CommonFunction.h"
@@ -22,27 +31,109 @@
 
 namespace
 {
-// The application as far as the script host needs one: the host itself and an updater that is
-// never stopped.
+// Holds the launcher information record the scripts fill; restarts nothing.
+class CStandInRestartProcess : public CRestartProcess
+{
+public:
+    int Initialize() override { return 1; }
+    void Finalize() override {}
+    void SetConnector(CObjectConnector*) override {}
+    CLauncherInfo* GetLauncherInfo() override { return &m_info; }
+
+private:
+    CLauncherInfo m_info;
+};
+
+// The application as far as the script host needs one: the host itself, the information records
+// in stand-in components, an implementation that stores the names it is given, and an updater that
+// is never stopped.
 class CScriptCheckApp : public CObjectConnector, public IUpdaterStopFlag
 {
 public:
+    CScriptCheckApp()
+    {
+        m_gameInfoManager.Initialize();
+        m_gameInfoManager.SetConnector(this);
+        m_implement.Initialize();
+        m_implement.SetConnector(this);
+    }
+    ~CScriptCheckApp() override
+    {
+        m_implement.Finalize();
+        m_gameInfoManager.Finalize();
+    }
+    CScriptCheckApp(const CScriptCheckApp&) = delete;
+    CScriptCheckApp& operator=(const CScriptCheckApp&) = delete;
+
     CFWLauncherGUI* GetLauncherGUI() override { return nullptr; }
-    CRestartProcess* GetRestartProcess() override { return nullptr; }
+    CRestartProcess* GetRestartProcess() override { return &m_restart; }
     CLauncherUpdater* GetUpdater() override { return nullptr; }
     CPatchSystemProcess* GetPatchSystem() override { return nullptr; }
-    CGameInfoManagerBase* GetGameInfoManager() override { return nullptr; }
+    CGameInfoManagerBase* GetGameInfoManager() override { return &m_gameInfoManager; }
     CLauncherScript* GetScript() override { return &m_host; }
     CLauncherStringTable* GetStringTable() override { return nullptr; }
     CProcessStatus* GetProcessStatus() override { return nullptr; }
-    CLauncherImplement* GetImplement() override { return nullptr; }
+    CLauncherImplement* GetImplement() override { return &m_implement; }
     bool IsUpdaterStopRequested() override { return false; }
 
     CLauncherScript_Lua& Host() { return m_host; }
+    CGameInfo& GameInfo() { return *m_gameInfoManager.GetGameInfo(); }
+    CLauncherInfo& LauncherInfo() { return *m_restart.GetLauncherInfo(); }
 
 private:
+    CFWLGameInfoManager m_gameInfoManager;
+    CStandInRestartProcess m_restart;
+    CDefaultLauncherImplement m_implement;
     CLauncherScript_Lua m_host;
 };
+
+void PrintLine(const std::string& name, const std::wstring& value)
+{
+    std::printf("%s: %s\n", name.c_str(), platform::text::WideToUtf8(value).c_str());
+}
+
+// A text member as the script set it (bytes in the script's code page).
+void PrintMember(const std::string& name, const lua_tinker::owned_text& text, unsigned codePage)
+{
+    if (!text.is_set())
+        std::printf("%s: (nil)\n", name.c_str());
+    else
+        PrintLine(name, platform::text::MultiByteToWide(std::string(text.c_str(), text.size()), codePage));
+}
+
+void PrintRecords(CScriptCheckApp& app)
+{
+    static const char* const kGameNames[kGameInfoTextCount] = {
+        "ServerURL",  "PakDir",    "PakName",    "ExeFileName", "Argument", "GameVersion",
+        "DefaultWebAddress", "Exe32Path", "Exe64Path", "InstallUrl", "Env", "BIUrl"};
+    CGameInfo& game = app.GameInfo();
+    unsigned codePage = app.Host().GetCodePage();
+    std::printf("GameInfo.Loaded: %d\n", game.IsLoaded() ? 1 : 0);
+    for (int i = 0; i < kGameInfoTextCount; ++i)
+        PrintLine(std::string("GameInfo.") + kGameNames[i], game.GetWide(static_cast<eGameInfoText>(i)));
+
+    CLauncherInfo& launcher = app.LauncherInfo();
+    PrintLine("LauncherInfo.LauncherVersion", launcher.GetLauncherVersionW());
+    PrintLine("LauncherInfo.LauncherServerURL", launcher.GetLauncherServerURLW());
+
+    const auto& packages = game.GetDistPackageInfos();
+    std::printf("DistPackageInfo.Count: %zu\n", packages.size());
+    for (size_t i = 0; i < packages.size(); ++i)
+    {
+        std::string prefix = "DistPackageInfo[" + std::to_string(i + 1) + "].";
+        PrintMember(prefix + "strInstallFileURL", packages[i]->strInstallFileURL, codePage);
+        PrintMember(prefix + "strInstallFileName", packages[i]->strInstallFileName, codePage);
+        PrintMember(prefix + "strInstallFileNameArguments", packages[i]->strInstallFileNameArguments, codePage);
+        PrintMember(prefix + "strCustomCheckFunctionName", packages[i]->strCustomCheckFunctionName, codePage);
+    }
+
+    const sLauncherProcessStatusFunction& functions = *game.GetLauncherProcessStatusFunctionList();
+    const std::string prefix = "LauncherProcessStatusFunction.";
+    PrintMember(prefix + "strFunction_LauncherSameGame", functions.strFunction_LauncherSameGame, codePage);
+    PrintMember(prefix + "strFunction_LauncherNotSameGame", functions.strFunction_LauncherNotSameGame, codePage);
+    PrintMember(prefix + "strFunction_Application", functions.strFunction_Application, codePage);
+    PrintMember(prefix + "strFunction_Patcher", functions.strFunction_Patcher, codePage);
+}
 
 int AlertToStderr(lua_State* L)
 {
@@ -62,13 +153,14 @@ int InstallAlert(lua_State* L)
 
 void PrintUsage()
 {
-    std::fputs("usage: velmora-script [--call NAME] FILE...\n", stderr);
+    std::fputs("usage: velmora-script [--call NAME] [--print-records] FILE...\n", stderr);
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
     const char* callName = nullptr;
+    bool printRecords = false;
     std::vector<const char*> files;
     for (int i = 1; i < argc; ++i)
     {
@@ -80,6 +172,10 @@ int main(int argc, char** argv)
                 return 2;
             }
             callName = argv[++i];
+        }
+        else if (std::strcmp(argv[i], "--print-records") == 0)
+        {
+            printRecords = true;
         }
         else if (std::strncmp(argv[i], "--", 2) == 0 && argv[i][2] != '\0')
         {
@@ -122,9 +218,13 @@ int main(int argc, char** argv)
             exitCode = 1;
             continue;
         }
-        host.RunScriptBuffer(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        if (printRecords)
+            app.GameInfo().LoadInfoFromMemory(bytes.data(), static_cast<uint32_t>(bytes.size()));
+        else
+            host.RunScriptBuffer(bytes.data(), static_cast<uint32_t>(bytes.size()));
     }
     if (callName) std::printf("%d\n", host.CallScriptFunction(callName));
+    if (printRecords) PrintRecords(app);
 
     SetCurrentScript(nullptr);
     host.Finalize();
