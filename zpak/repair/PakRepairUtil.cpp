@@ -131,6 +131,9 @@ int CPakRepairUtil::VerifyRecord(CPak& pak, const CFileInfo& record, bool skipEn
         return r;
     if (skipEncrypted && record.base.enc != 0)
         return 1;
+    // Stored as it is: decoding would only repeat the check just made over the same bytes.
+    if (record.base.zip == 0 && record.base.enc == 0)
+        return 1;
     char* data = nullptr;
     uint32_t length = 0;
     r = pak.ReadFileData(&record, true, &data, &length);
