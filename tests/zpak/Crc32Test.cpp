@@ -2,6 +2,7 @@
 #include "tests/support/TempDir.h"
 #include "zpak/common/Stopper.h"
 #include "zpak/crc/Crc32.h"
+#include "zpak/crc/Crc32Fold.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -134,4 +135,20 @@ TEST(Crc32, NameKeys)
     EXPECT_EQ(crc.HashPart(L"Data\\Sub\\file.txt", 3), CrcOf("DATA\\SUB"));
     EXPECT_EQ(crc.HashPart(L"file", 2), 0u) << "no extension, no key";
     EXPECT_EQ(crc.HashPart(L"file.txt", 4), 0u);
+}
+
+TEST(Crc32, FoldedEngineAgreesWithZlibAtEveryLengthAndStart)
+{
+    if (!ZP::HasFoldedCrc32())
+        GTEST_SKIP() << "no carry-less multiplication on this processor";
+    std::mt19937 rng(11);
+    std::vector<unsigned char> data(70000);
+    for (auto& b : data)
+        b = static_cast<unsigned char>(rng());
+    for (size_t len = 0; len < 700; ++len)
+        for (uint32_t start : {0u, 0xFFFFFFFFu, 0x12345678u})
+            ASSERT_EQ(ZP::FoldedCrc32(start, data.data() + len % 13, len),
+                      ReferenceCrc(data.data() + len % 13, len, start))
+                << len;
+    EXPECT_EQ(ZP::FoldedCrc32(0, data.data(), data.size()), ReferenceCrc(data.data(), data.size(), 0));
 }
