@@ -87,6 +87,8 @@ public:
     virtual bool FileTimeToTime(FileTime ft, bool fromLocal, time_t& out);
     virtual sSystemTime LocalTime(time_t t);
     virtual sSystemTime LocalNow();
+    // The UTC calendar of t; false for a time the calendar cannot hold.
+    virtual bool UtcTime(time_t t, uint16_t milliseconds, sSystemTime& out);
     virtual bool SystemTimeToTime(const sSystemTime& local, time_t& out);
     virtual std::wstring TimeStamp(const sSystemTime& t);      // "%04d%02d%02d_%02d%02d%02d"
     virtual std::wstring ShortTimeStamp(const sSystemTime& t); // "%02d%02d%02d_%02d%02d%02d"
@@ -168,6 +170,7 @@ inline bool FileTimeToTime(FileTime ft, bool fromLocal, time_t& out)
 }
 inline sSystemTime LocalTime(time_t t) { return GetCommonFunction()->LocalTime(t); }
 inline sSystemTime LocalNow() { return GetCommonFunction()->LocalNow(); }
+inline bool UtcTime(time_t t, uint16_t ms, sSystemTime& out) { return GetCommonFunction()->UtcTime(t, ms, out); }
 inline bool SystemTimeToTime(const sSystemTime& t, time_t& out) { return GetCommonFunction()->SystemTimeToTime(t, out); }
 inline std::wstring TimeStamp(const sSystemTime& t) { return GetCommonFunction()->TimeStamp(t); }
 inline std::wstring ShortTimeStamp(const sSystemTime& t) { return GetCommonFunction()->ShortTimeStamp(t); }

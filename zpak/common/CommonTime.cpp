@@ -66,6 +66,15 @@ sSystemTime ZP_CommonFunction::LocalTime(time_t t)
     return FromTm(tm, 0);
 }
 
+bool ZP_CommonFunction::UtcTime(time_t t, uint16_t milliseconds, sSystemTime& out)
+{
+    std::tm tm{};
+    if (!gmtime_r(&t, &tm))
+        return false;
+    out = FromTm(tm, milliseconds);
+    return true;
+}
+
 sSystemTime ZP_CommonFunction::LocalNow()
 {
     auto now = std::chrono::system_clock::now();

@@ -46,8 +46,15 @@ void CFile::Close()
     ResetState();
 }
 
-int CFile::Adopt(fs::File* file, const wchar_t* path, int mode, int value)
+int CFile::Adopt(fs::eOpenMode how, const wchar_t* path, int mode, int value)
 {
+    Close();
+    auto* file = new (std::nothrow) fs::File;
+    if (!file || !file->Open(path, how))
+    {
+        delete file;
+        return kErrorFileOpen;
+    }
     if (file->Size() > static_cast<int64_t>(0xFFFFFFFFLL))
     {
         delete file;
@@ -82,14 +89,7 @@ int CFile::Open(const wchar_t* path, int mode, int value)
     default:
         return 0;
     }
-    Close();
-    auto* file = new (std::nothrow) fs::File;
-    if (!file || !file->Open(path, how))
-    {
-        delete file;
-        return kErrorFileOpen;
-    }
-    return Adopt(file, path, mode, value);
+    return Adopt(how, path, mode, value);
 }
 
 int CFile::OpenUtf8(const char* path, int mode, int value)
@@ -130,16 +130,10 @@ int CFile::CreateRaw(const wchar_t* path, uint32_t access, uint32_t share, uint3
     default:
         return 0;
     }
-    Close();
-    auto* file = new (std::nothrow) fs::File;
-    if (!file || !file->Open(path, how))
-    {
-        delete file;
-        return kErrorFileOpen;
-    }
-    if (attributes & fs::kAttrReadOnly)
+    int r = Adopt(how, path, write ? kModeReadWrite : kModeRead, 0);
+    if (r == 1 && (attributes & fs::kAttrReadOnly))
         fs::SetReadOnly(path, true);
-    return Adopt(file, path, write ? kModeReadWrite : kModeRead, 0);
+    return r;
 }
 
 uint32_t CFile::GetSize()
@@ -281,19 +275,8 @@ bool CFile::GetLastWriteSystemTime(sSystemTime& utc)
     FileTime ft;
     if (!GetLastWriteFileTime(ft))
         return false;
-    time_t seconds = static_cast<time_t>(FromFileTime(ft).seconds);
-    std::tm tm{};
-    if (!gmtime_r(&seconds, &tm))
-        return false;
-    utc.year = static_cast<uint16_t>(tm.tm_year + 1900);
-    utc.month = static_cast<uint16_t>(tm.tm_mon + 1);
-    utc.dayOfWeek = static_cast<uint16_t>(tm.tm_wday);
-    utc.day = static_cast<uint16_t>(tm.tm_mday);
-    utc.hour = static_cast<uint16_t>(tm.tm_hour);
-    utc.minute = static_cast<uint16_t>(tm.tm_min);
-    utc.second = static_cast<uint16_t>(tm.tm_sec);
-    utc.milliseconds = static_cast<uint16_t>((ft % kTicksPerSecond) / 10000);
-    return true;
+    return UtcTime(static_cast<time_t>(FromFileTime(ft).seconds), static_cast<uint16_t>((ft % kTicksPerSecond) / 10000),
+                   utc);
 }
 
 bool CFile::GetLastWriteTime(time_t& t, bool throughLocal)

@@ -5,10 +5,7 @@
 
 #include <vector>
 
-namespace platform::fs
-{
-class File;
-}
+#include "platform/fs/FileSystem.h"
 
 namespace ZP
 {
@@ -65,7 +62,8 @@ protected:
 
 private:
     platform::fs::File* Handle() const;
-    int Adopt(platform::fs::File* file, const wchar_t* path, int mode, int value);
+    // Opens the path the given way and makes it this object's file.
+    int Adopt(platform::fs::eOpenMode how, const wchar_t* path, int mode, int value);
 
     std::vector<char> m_all;
 };
