@@ -5,15 +5,12 @@
 #include "zpak/common/Stopper.h"
 #include "zpak/file/File.h"
 #include "zpak/file/FileHttp.h"
+#include "zpak/file/ResumableCopy.h"
 #include "zpak/log/ZpakLog.h"
-
-#include <vector>
 
 namespace
 {
-using ZP::kErrorDownload;
 using ZP::kErrorMemory;
-using ZP::kErrorStopped;
 
 int Fail(int code, const char* function)
 {
@@ -23,12 +20,15 @@ int Fail(int code, const char* function)
 
 ZP::CFileHttp* AsHttp(ZP::IFileBase* f) { return static_cast<ZP::CFileHttp*>(f); }
 
-// The code of a download that ended before its size: the network's own when there is one.
-int ShortBodyCode(ZP::IFileBase* http)
+// The direct copy reports its bytes through the library's byte-progress hook of this run.
+class CByteProgress : public ZP::ICopyListener
 {
-    int net = AsHttp(http)->GetLastInternetError();
-    return net != 0 ? net : kErrorDownload;
-}
+public:
+    void OnPiece(uint32_t total, uint32_t done, uint32_t) override
+    {
+        ZP::Notify(ZP::GetNotifyHooks().byteProgress, static_cast<uint64_t>(total), static_cast<uint64_t>(done));
+    }
+};
 } // namespace
 
 IHttpDownloader::IHttpDownloader()
@@ -178,53 +178,13 @@ int IHttpDownloader::DownloadDirectFileToLocalFile(const wchar_t* url, const wch
 
 int IHttpDownloader::CopyBody(const wchar_t* path, uint32_t start, uint32_t remote)
 {
-    if (start == remote)
-        return 1;
-    // A local file longer than the remote one cannot be a prefix of it: start over.
-    if (start > remote)
-    {
-        if (!m_local->Truncate(0))
-            return ZP::kErrorFileWrite;
-        start = 0;
-    }
-    if (!m_local->HasFreeSpace(path, remote - start, 0))
+    if (start < remote && !m_local->HasFreeSpace(path, remote - start, 0))
         return ZP::kErrorDiskFull;
-    if (start > 0)
-    {
-        uint32_t landed = m_http->Seek(start);
-        if (landed != start)
-        {
-            if (!m_http->IsOpened() || m_http->GetPosition() != 0)
-                return ShortBodyCode(m_http);
-            // The server ignored the range and sends the whole file: never splice it onto the
-            // partial copy.
-            if (!m_local->Truncate(0))
-                return ZP::kErrorFileWrite;
-            start = 0;
-        }
-    }
-    if (m_local->Seek(start) != start)
+    if (start <= remote && m_local->Seek(start) != start)
         return ZP::kErrorFileWrite;
-
-    std::vector<char> block(kCopyBlock);
-    uint32_t done = start;
-    ZP::sNotifyHooks& hooks = ZP::GetNotifyHooks();
-    while (done < remote)
-    {
-        if (ZP::CStopper::IsStopRequested())
-            return kErrorStopped;
-        uint32_t want = remote - done < kCopyBlock ? remote - done : kCopyBlock;
-        // A read returns 0 only when the body ended early or the transfer failed (a stall ends
-        // after the reader's time limit): the copy fails, and the partial file stays for a resume.
-        uint32_t n = m_http->Read(block.data(), want);
-        if (n == 0)
-            return ShortBodyCode(m_http);
-        if (m_local->Write(block.data(), n) != n)
-            return ZP::kErrorFileWrite;
-        done += n;
-        ZP::Notify(hooks.byteProgress, static_cast<uint64_t>(remote), static_cast<uint64_t>(done));
-    }
-    return 1;
+    ZP::CFileCopyTarget target(m_local, 0, true);
+    CByteProgress progress;
+    return ZP::CopyResumable(m_http, target, {.held = start, .total = remote, .block = kCopyBlock}, &progress);
 }
 
 int IHttpDownloader::DownloadInfo(const char* where, const wchar_t* url, IInfoRecord* record)

@@ -4,11 +4,13 @@
 #include "zpak/archive/ZipArchive.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/Format.h"
+#include "zpak/common/NotifyHooks.h"
 #include "zpak/common/PathSafety.h"
 #include "zpak/common/Stopper.h"
 #include "zpak/common/SystemDir.h"
 #include "zpak/file/File.h"
 #include "zpak/file/FileHttp.h"
+#include "zpak/file/ResumableCopy.h"
 #include "zpak/log/ZpakLog.h"
 #include "zpak/message/PatchSystemMessage.h"
 
@@ -40,27 +42,21 @@ uint64_t NowMs()
 }
 } // namespace
 
-sDownloaderHooks& GetDownloaderHooks()
-{
-    static sDownloaderHooks hooks;
-    return hooks;
-}
-
 CDownloader::CDownloader() = default;
 CDownloader::~CDownloader() { Reset(); }
 
 void CDownloader::Status(const std::wstring& text)
 {
-    if (auto hook = GetDownloaderHooks().logText)
-        hook(text.c_str());
+    if (m_hooks.logText)
+        m_hooks.logText(text.c_str());
     else
         LogF(L"%s", text.c_str());
 }
 
 void CDownloader::Error(const std::wstring& text)
 {
-    if (auto hook = GetDownloaderHooks().errorText)
-        hook(text.c_str());
+    if (m_hooks.errorText)
+        m_hooks.errorText(text.c_str());
     else
         LogWarnF(L"%s", text.c_str());
 }
@@ -120,7 +116,7 @@ int CDownloader::OpenUrl(IFileBase* http, const std::wstring& url)
         if (second == 1)
             return 1;
     }
-    Error(FormatWide(1023, L"[Url Open 실패] [ErrCode:%d] %s", r, url.c_str()));
+    Status(FormatWide(1023, L"[Url Open 실패] [ErrCode:%d] %s", r, url.c_str()));
     return r;
 }
 
@@ -145,28 +141,13 @@ int CDownloader::DownloadToFile(const std::wstring& url, const std::wstring& fol
         if (r != 1)
             return r;
     }
-    std::vector<char> piece(kPiece);
-    auto* file = static_cast<CFileHttp*>(http.get());
-    for (;;)
-    {
-        if (CStopper::IsStopRequested())
-            return kErrorStopped;
-        uint32_t available = 0;
-        if (!file->QueryDataAvailable(&available))
-            break;
-        // Nothing buffered yet still means "wait": the read blocks for at least one byte.
-        uint32_t want = available == 0 || available > kPiece ? kPiece : available;
-        uint32_t got = http->Read(piece.data(), want);
-        if (got == 0)
-            break;
-        if (out.Write(piece.data(), got) != got)
-            return kErrorFileWrite;
-    }
-    // A body cut short is a failed download, never a complete file.
-    int64_t announced = file->GetContentLength();
-    if (announced >= 0 && static_cast<int64_t>(out.GetSize()) != announced)
-        return file->GetLastInternetError() ? file->GetLastInternetError() : kErrorDownload;
-    return 1;
+    // A body without a length is taken to its clean end; one with a length must reach it.
+    const int64_t announced = static_cast<CFileHttp*>(http.get())->GetContentLength();
+    CFileCopyTarget target(&out, 0, true);
+    sCopyRequest request{.total = announced >= 0 ? static_cast<uint32_t>(announced) : 0xFFFFFFFFu,
+                         .block = kPiece,
+                         .toEnd = announced < 0};
+    return CopyResumable(http.get(), target, request);
 }
 
 int CDownloader::ReadListVersion(sListVersion& record)
@@ -364,8 +345,7 @@ int CDownloader::OpenServerFile(IFileBase* http, const CFileInfo& record)
 int CDownloader::DownloadPacked(CFileInfo* record)
 {
     Status(FormatWide(1023, L"[패킹파일 다운로드 시작] %s", record->Name().c_str()));
-    if (auto hook = GetDownloaderHooks().statusText)
-        hook(record->Name().c_str());
+    Notify(m_hooks.statusText, record->Name().c_str());
     ResetUrlCursor();
     for (;;)
     {
@@ -449,12 +429,10 @@ int CDownloader::DownloadLoose(CFileInfo* record)
     if (target.empty())
         return kErrorInvalidFileName;
     Status(FormatWide(1023, L"[팩 외부파일 다운로드 시작] %s", record->Name().c_str()));
-    if (auto hook = GetDownloaderHooks().prefixedStatusText)
-        hook(record->Name().c_str());
+    Notify(m_hooks.prefixedStatusText, record->Name().c_str());
     if (!IsLooseFileCurrent(target, *record))
     {
-        if (auto hook = GetDownloaderHooks().statusText)
-            hook(record->Name().c_str());
+        Notify(m_hooks.statusText, record->Name().c_str());
         CreateParentFolders(target);
         if (!DownloadLooseData(target, record))
             return CStopper::IsStopRequested() ? kErrorStopped : kErrorDownload;
@@ -483,7 +461,6 @@ int CDownloader::DownloadAll()
     }
     Status(FormatWide(1023, L"[%d]개 다운로드 시작.", count));
     m_downloadedList.ReleaseAll();
-    sDownloaderHooks& hooks = GetDownloaderHooks();
     int result = 0;
     uint32_t downloaded = 0;
     for (uint32_t i = 0; i < count; ++i)
@@ -518,11 +495,9 @@ int CDownloader::DownloadAll()
         }
         m_downloadedList.Add(record);
         ++downloaded;
-        if (hooks.fileCountProgress)
-            hooks.fileCountProgress(count, i + 1);
+        Notify(m_hooks.fileCountProgress, count, i + 1);
     }
-    if (hooks.fileCountProgress)
-        hooks.fileCountProgress(count, count);
+    Notify(m_hooks.fileCountProgress, count, count);
     m_downloadCount = downloaded;
     if (m_deleteCount > 0 || downloaded > 0)
         m_paks.WriteAllTables();
@@ -555,7 +530,8 @@ int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pak
 {
     if (!HasUrls())
         return 14087;
-    CStopper::SetStopRequested(false);
+    // The stop flag is left as it is: the updater clears it before it starts a run, and a stop
+    // raised since then must end this one.
     m_gameFolder = gameFolder;
     m_pakName = pakName;
     m_downloadedBytes = 0;

@@ -7,6 +7,7 @@
 #include "zpak/repair/PakRepairUtil.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,16 +16,16 @@ namespace ZP
 class IFileBase;
 }
 
-// Process-wide notification hooks of the downloader; each is optional.
+// Notification hooks of one downloader; each is optional and carries its own context. They are
+// called on the thread that runs the downloader's steps.
 struct sDownloaderHooks
 {
-    void (*fileCountProgress)(uint32_t total, uint32_t done) = nullptr;
-    void (*statusText)(const wchar_t* text) = nullptr;         // the file being worked on
-    void (*prefixedStatusText)(const wchar_t* text) = nullptr; // the same, shown with a prefix
-    void (*logText)(const wchar_t* text) = nullptr;            // step texts
-    void (*errorText)(const wchar_t* text) = nullptr;
+    std::function<void(uint32_t total, uint32_t done)> fileCountProgress;
+    std::function<void(const wchar_t* text)> statusText;         // the file being worked on
+    std::function<void(const wchar_t* text)> prefixedStatusText; // the same, shown with a prefix
+    std::function<void(const wchar_t* text)> logText;            // step texts
+    std::function<void(const wchar_t* text)> errorText;
 };
-sDownloaderHooks& GetDownloaderHooks();
 
 class CDownloader
 {
@@ -39,6 +40,8 @@ public:
     int ReportServerList(bool open);
     void Reset();
     void AddUrl(const std::wstring& url);
+    // Set before a run, not during one.
+    sDownloaderHooks& Hooks() { return m_hooks; }
     bool HasUrls() const { return !m_urls.empty(); }
     int DownloadToFile(const std::wstring& url, const std::wstring& folder, const std::wstring& fileName);
     int FetchServerList();
@@ -86,6 +89,7 @@ private:
     std::wstring WorkFolder() const;
     void DropHostileRecords();
 
+    sDownloaderHooks m_hooks;
     std::vector<std::wstring> m_urls;
     int m_preferred = -1;
     size_t m_cursor = 0;

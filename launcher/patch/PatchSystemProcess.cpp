@@ -1,56 +1,19 @@
 #include "launcher/patch/PatchSystemProcess.h"
 
 #include "launcher/app/StringTable.h"
+#include "launcher/app/UpdaterStopFlag.h"
 #include "launcher/gui/LauncherGUI.h"
 #include "launcher/info/GameInfo.h"
 #include "launcher/info/GameInfoManager.h"
-#include "launcher/script/UpdaterStopFlag.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
 #include "zpak/log/ZpakLog.h"
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
 namespace
 {
-// The window sink and the connector are process-wide: the library's hooks are plain functions.
-std::atomic<CFWLauncherGUI*> g_window{nullptr};
-std::atomic<CObjectConnector*> g_connector{nullptr};
-
-void ShowPercent(uint16_t bar, double total, double done)
-{
-    CFWLauncherGUI* window = g_window.load();
-    int percent = CPatchSystemProcess::Percent(total, done);
-    if (window && percent >= 0)
-        window->SetProgress(bar, percent);
-}
-
-void OnBytes(uint64_t total, uint64_t done) { ShowPercent(kBarCurrentFile, double(total), double(done)); }
-void OnFiles(uint32_t total, uint32_t done) { ShowPercent(kBarTotal, double(total), double(done)); }
-
-CLauncherStringTable* StringTable()
-{
-    CObjectConnector* connector = g_connector.load();
-    return connector ? connector->GetStringTable() : nullptr;
-}
-
-void OnPlainStatus(const wchar_t* text)
-{
-    CFWLauncherGUI* window = g_window.load();
-    if (window && StringTable())
-        window->SetText(kTextCurrentFile, text);
-}
-
-void OnPrefixedStatus(const wchar_t* text)
-{
-    CFWLauncherGUI* window = g_window.load();
-    CLauncherStringTable* table = StringTable();
-    if (window && table)
-        window->SetText(kTextCurrentFile, (std::wstring(table->GetString(34)) + L" : " + text).c_str());
-}
-
 void OnLogText(const wchar_t* text) { ZP::GetLog()->Write(text); }
 void OnErrorText(const wchar_t* text) { ZP::GetLog()->WriteWarning(text); }
 } // namespace
@@ -65,27 +28,44 @@ int CPatchSystemProcess::Percent(double total, double done)
 
 CPatchSystemProcess::CPatchSystemProcess()
 {
-    g_window.store(nullptr);
-    ZP::GetNotifyHooks().byteProgress = OnBytes;
-    sDownloaderHooks& hooks = GetDownloaderHooks();
-    hooks.fileCountProgress = OnFiles;
-    hooks.statusText = OnPlainStatus;
-    hooks.prefixedStatusText = OnPrefixedStatus;
+    // The hooks report to this object's window and connector, whichever thread runs the patch.
+    m_byteHooks.byteProgress = [this](uint64_t total, uint64_t done)
+    { ShowPercent(kBarCurrentFile, double(total), double(done)); };
+    sDownloaderHooks& hooks = m_downloader.Hooks();
+    hooks.fileCountProgress = [this](uint32_t total, uint32_t done)
+    { ShowPercent(kBarTotal, double(total), double(done)); };
+    hooks.statusText = [this](const wchar_t* text) { ShowFile(text, false); };
+    hooks.prefixedStatusText = [this](const wchar_t* text) { ShowFile(text, true); };
     hooks.logText = OnLogText;
     hooks.errorText = OnErrorText;
 }
 
-CPatchSystemProcess::~CPatchSystemProcess()
+CPatchSystemProcess::~CPatchSystemProcess() { m_window.store(nullptr); }
+
+void CPatchSystemProcess::SetWindowSink(CFWLauncherGUI* window) { m_window.store(window); }
+
+void CPatchSystemProcess::SetConnector(CObjectConnector* connector) { m_connector.store(connector); }
+
+void CPatchSystemProcess::ShowPercent(uint16_t bar, double total, double done)
 {
-    g_window.store(nullptr);
-    if (ZP::GetNotifyHooks().byteProgress == OnBytes)
-        ZP::GetNotifyHooks().byteProgress = nullptr;
-    GetDownloaderHooks() = sDownloaderHooks();
+    CFWLauncherGUI* window = m_window.load();
+    int percent = Percent(total, done);
+    if (window && percent >= 0)
+        window->SetProgress(bar, percent);
 }
 
-void CPatchSystemProcess::SetWindowSink(CFWLauncherGUI* window) { g_window.store(window); }
-
-void CPatchSystemProcess::SetConnector(CObjectConnector* connector) { g_connector.store(connector); }
+void CPatchSystemProcess::ShowFile(const wchar_t* text, bool prefixed)
+{
+    CFWLauncherGUI* window = m_window.load();
+    CObjectConnector* connector = m_connector.load();
+    CLauncherStringTable* table = connector ? connector->GetStringTable() : nullptr;
+    if (!window || !table)
+        return;
+    if (prefixed)
+        window->SetText(kTextCurrentFile, (std::wstring(table->GetString(34)) + L" : " + text).c_str());
+    else
+        window->SetText(kTextCurrentFile, text);
+}
 
 void CPatchSystemProcess::Idle() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
 
@@ -112,15 +92,15 @@ int CPatchSystemProcess::Setup(CGameInfoManagerBase* manager)
 
 void CPatchSystemProcess::Status(unsigned entry)
 {
-    if (CFWLauncherGUI* window = g_window.load())
+    if (CFWLauncherGUI* window = m_window.load())
         window->SetTextFromStringTable(kTextStatus, entry);
 }
 
-bool CPatchSystemProcess::StopRequested() { return IsUpdaterStopRequested(g_connector.load()); }
+bool CPatchSystemProcess::StopRequested() { return IsUpdaterStopRequested(m_connector.load()); }
 
 int CPatchSystemProcess::Fail(int code, const char* actionCode, int line)
 {
-    CObjectConnector* connector = g_connector.load();
+    CObjectConnector* connector = m_connector.load();
     CFWLauncherGUI* gui = connector ? connector->GetLauncherGUI() : nullptr;
     if (actionCode && gui)
         gui->SendActionReport(actionCode);
@@ -130,6 +110,8 @@ int CPatchSystemProcess::Fail(int code, const char* actionCode, int line)
 
 int CPatchSystemProcess::StartAutoPatchSystem()
 {
+    // The library's byte progress of this run reaches this window, on the thread that runs it.
+    ZP::CNotifyHooksScope hooks(m_byteHooks);
     if (!m_downloader.HasUrls())
         return Fail(14087, "launcher.patch.fail.init", 94);
     if (m_downloader.PakName().empty())
@@ -171,7 +153,7 @@ int CPatchSystemProcess::StartAutoPatchSystem()
     }
 
     Status(13);
-    if (CFWLauncherGUI* window = g_window.load())
+    if (CFWLauncherGUI* window = m_window.load())
     {
         window->ResetProgress(kBarTotal);
         window->ResetProgress(kBarCurrentFile);

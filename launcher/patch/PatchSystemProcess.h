@@ -4,6 +4,9 @@
 // failures and honours the updater's stop request between steps.
 #include "launcher/app/Components.h"
 #include "launcher/patch/Downloader.h"
+#include "zpak/common/NotifyHooks.h"
+
+#include <atomic>
 
 class CGameInfoManagerBase;
 class CFWLauncherGUI;
@@ -38,9 +41,15 @@ public:
     static int Percent(double total, double done);
 
 private:
+    void ShowPercent(uint16_t bar, double total, double done);
+    void ShowFile(const wchar_t* text, bool prefixed);
     void Status(unsigned entry);
     bool StopRequested();
     int Fail(int code, const char* actionCode, int line);
 
+    // Set on the main thread, read by the hooks on the updater thread.
+    std::atomic<CFWLauncherGUI*> m_window{nullptr};
+    std::atomic<CObjectConnector*> m_connector{nullptr};
+    ZP::sNotifyHooks m_byteHooks;
     CDownloader m_downloader;
 };

@@ -1,6 +1,7 @@
 #include "launcher/script/GlobalFunctionForScript.h"
 
 #include "launcher/app/Components.h"
+#include "launcher/app/UpdaterStopFlag.h"
 #include "launcher/script/ExecuteWrapper.h"
 #include "launcher/script/InterMessageQueue.h"
 #include "launcher/script/LauncherScript.h"
@@ -8,7 +9,6 @@
 #include "launcher/script/RegistryProcess.h"
 #include "launcher/script/ScriptText.h"
 #include "launcher/script/StartProcess.h"
-#include "launcher/script/UpdaterStopFlag.h"
 #include "platform/fs/FileSystem.h"
 #include "platform/process/CommandLine.h"
 #include "platform/process/Environment.h"
@@ -18,6 +18,7 @@
 #include "zpak/common/CommonFunction.h"
 #include "zpak/file/File.h"
 #include "zpak/file/FileHttp.h"
+#include "zpak/file/ResumableCopy.h"
 #include "zpak/log/ZpakLog.h"
 
 #include <cstdarg>
@@ -27,8 +28,6 @@
 
 namespace
 {
-// "The download failed": a stopped download and a body that ended early alike.
-constexpr int kErrorDownload = 14042;
 constexpr uint32_t kDownloadBlock = 500000;
 constexpr int kWaitRoundMs = 100;
 constexpr size_t kEnvironmentChars = 1024;
@@ -58,13 +57,6 @@ template <class Root, class Fn> auto WithKey(const wchar_t* entry, Fn fn)
 std::wstring ToWideWhole(const char* text, unsigned codePage)
 {
     return text ? platform::text::MultiByteToWide(text, codePage) : std::wstring();
-}
-
-// The code of a download whose body ended before its size: the network's own when there is one.
-int ShortBodyCode(ZP::IFileBase* http)
-{
-    int net = static_cast<ZP::CFileHttp*>(http)->GetLastInternetError();
-    return net != 0 ? net : kErrorDownload;
 }
 } // namespace
 
@@ -420,81 +412,67 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     }
     uint32_t total = http->GetSize();
     int result = 1;
-    if (existing > total)
-    {
-        // A local file longer than the server's cannot be a part of it: start over.
-        ZP::LogF(L"LocalFile is longer than the server's (%d > %d), downloading again",
-                 static_cast<int>(existing), static_cast<int>(total));
-        if (!local->Truncate(0)) result = ZP::kErrorFileWrite;
-        existing = 0;
-    }
-
-    if (result == 1 && existing >= total)
+    if (existing == total)
     {
         SendStatus(statusFunction, "Download is already completed");
         SendProgress(progressFunction, 100);
         ZP::GetLog()->Write(L"Download is already completed");
     }
-    else if (result == 1)
+    else
     {
-        uint32_t remaining = total;
-        if (existing > 0)
+        if (existing > 0 && existing < total)
         {
             SendStatus(statusFunction, "LocalFile SetPos");
             local->Seek(existing);
             SendStatus(statusFunction, "HttpFile SetPos");
-            if (http->Seek(existing) != existing)
+        }
+        // The script hears every piece, and the updater's stop byte ends the copy as well.
+        class CScriptCopyListener : public ZP::ICopyListener
+        {
+        public:
+            CScriptCopyListener(CGlobalFunctionForScript& owner, const char* progress)
+                : m_owner(owner), m_progress(progress)
             {
-                if (!http->IsOpened() || http->GetPosition() != 0)
-                {
-                    result = ShortBodyCode(http.get());
-                }
-                else
-                {
-                    // The server sends the whole file from its start: never splice it onto the part.
-                    ZP::GetLog()->Write(L"HttpFile SetPos refused by the server, downloading again");
-                    if (!local->Truncate(0) || local->Seek(0) != 0) result = ZP::kErrorFileWrite;
-                    existing = 0;
-                }
             }
-            remaining = http->GetSize();
+            bool StopRequested() override { return m_owner.StopRequested(); }
+            void OnPiece(uint32_t total, uint32_t done, uint32_t piece) override
+            {
+                received += piece;
+                ZP::LogF(L"Write : ask size(%d), real size(%d)", static_cast<int>(kDownloadBlock),
+                         static_cast<int>(piece));
+                auto percent = static_cast<float>(done) / static_cast<float>(total) * 100.0f;
+                m_owner.SendProgress(m_progress, static_cast<uint32_t>(percent));
+            }
+            void OnRestart() override
+            {
+                ZP::GetLog()->Write(L"The server sends the file from its start, downloading again");
+            }
+
+            uint32_t received = 0;
+
+        private:
+            CGlobalFunctionForScript& m_owner;
+            const char* m_progress;
+        } listener(*this, progressFunction);
+
+        if (existing > total)
+            ZP::LogF(L"LocalFile is longer than the server's (%d > %d), downloading again",
+                     static_cast<int>(existing), static_cast<int>(total));
+        const uint32_t remaining = existing < total ? total - existing : total;
+        if (existing > 0 && existing < total)
+        {
             sendStatus("Will Download %d bytes", static_cast<int>(remaining));
             ZP::LogF(L"Will Download %d bytes", static_cast<int>(remaining));
         }
-
-        uint32_t received = 0;
-        if (result == 1)
-        {
-            std::unique_ptr<char[]> buffer(new char[kDownloadBlock]);
-            float totalSize = static_cast<float>(total);
-            for (;;)
-            {
-                uint32_t n = http->Read(buffer.get(), kDownloadBlock);
-                if (n > 0)
-                {
-                    if (local->Write(buffer.get(), n) != n) result = ZP::kErrorFileWrite;
-                    received += n;
-                }
-                ZP::LogF(L"Write : ask size(%d), real size(%d)", static_cast<int>(kDownloadBlock),
-                         static_cast<int>(n));
-                auto done = static_cast<float>(static_cast<uint32_t>(received + existing));
-                SendProgress(progressFunction, static_cast<uint32_t>(done / totalSize * 100.0f));
-                if (result != 1 || received >= remaining || StopRequested()) break;
-                // A read gives nothing only when the body ended early or the transfer failed (a
-                // stalled server after the reader's time limit): the partial file stays for a resume.
-                if (n == 0)
-                {
-                    result = ShortBodyCode(http.get());
-                    break;
-                }
-            }
-        }
-        sendStatus("Accident : read(%d), real(%d)", static_cast<int>(received), static_cast<int>(remaining));
+        ZP::CFileCopyTarget target(local.get(), 0, true);
+        result = ZP::CopyResumable(http.get(), target, {.held = existing, .total = total, .block = kDownloadBlock},
+                                   &listener);
+        sendStatus("Accident : read(%d), real(%d)", static_cast<int>(listener.received), static_cast<int>(remaining));
     }
 
     http->Close();
     local->Close();
-    if (StopRequested()) return kErrorDownload;
+    if (StopRequested() || result == ZP::kErrorStopped) return ZP::kErrorDownload;
     if (result != 1)
     {
         ZP_LOG_ERROR(result, kOperation);

@@ -204,8 +204,68 @@ HttpSession::HttpSession(eAccessMode mode, std::string userAgent)
 {
 }
 
+// Kept-alive connections and name lookups shared by requests. A request takes the cache of the
+// thread that opens it and holds a reference until it ends, so it may be read on another thread,
+// and outlive the opening thread, while that thread opens new requests on the same cache: libcurl
+// then reaches the shared data from two threads, so every part of it has its own lock.
+class CConnectionCache
+{
+public:
+    CConnectionCache()
+    {
+        CURLSH* share = curl_share_init();
+        if (!share) return;
+        bool ok = curl_share_setopt(share, CURLSHOPT_LOCKFUNC, &CConnectionCache::Lock) == CURLSHE_OK &&
+                  curl_share_setopt(share, CURLSHOPT_UNLOCKFUNC, &CConnectionCache::Unlock) == CURLSHE_OK &&
+                  curl_share_setopt(share, CURLSHOPT_USERDATA, static_cast<void*>(this)) == CURLSHE_OK &&
+                  curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) == CURLSHE_OK &&
+                  curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) == CURLSHE_OK;
+        if (ok)
+            m_share = share;
+        else
+            curl_share_cleanup(share);
+    }
+    // Runs once no request holds the cache any more, so the cleanup is never refused.
+    ~CConnectionCache()
+    {
+        if (m_share) curl_share_cleanup(m_share);
+    }
+    CConnectionCache(const CConnectionCache&) = delete;
+    CConnectionCache& operator=(const CConnectionCache&) = delete;
+
+    CURLSH* Share() const { return m_share; }
+
+    // The cache of the calling thread, made on its first request.
+    static std::shared_ptr<CConnectionCache> OfThisThread()
+    {
+        thread_local std::shared_ptr<CConnectionCache> cache = std::make_shared<CConnectionCache>();
+        return cache;
+    }
+
+private:
+    std::mutex& LockFor(curl_lock_data data)
+    {
+        size_t index = static_cast<size_t>(data);
+        return m_locks[index < kLockCount ? index : 0];
+    }
+    static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* user)
+    {
+        static_cast<CConnectionCache*>(user)->LockFor(data).lock();
+    }
+    static void Unlock(CURL*, curl_lock_data data, void* user)
+    {
+        static_cast<CConnectionCache*>(user)->LockFor(data).unlock();
+    }
+
+    static constexpr size_t kLockCount = CURL_LOCK_DATA_LAST;
+    CURLSH* m_share = nullptr;
+    std::mutex m_locks[kLockCount];
+};
+
 struct HttpRequest::Impl
 {
+    // Declared first: released after the handles below, which are its users.
+    std::shared_ptr<CConnectionCache> cache;
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
     curl_slist* requestHeaders = nullptr;
@@ -310,35 +370,6 @@ struct HttpRequest::Impl
         return CURL_PREREQFUNC_OK;
     }
 
-    // Requests made by one thread share its connections, so consecutive requests to a server
-    // reuse one kept-alive connection instead of opening a new one each time. Only this thread
-    // ever touches the cache, so it needs no lock.
-    static CURLSH* ThreadConnectionCache()
-    {
-        struct sCache
-        {
-            CURLSH* share = nullptr;
-            sCache()
-            {
-                share = curl_share_init();
-                if (share && (curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) != CURLSHE_OK ||
-                              curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) != CURLSHE_OK))
-                {
-                    curl_share_cleanup(share);
-                    share = nullptr;
-                }
-            }
-            // Refused (and left alone) while a request of this thread still uses it.
-            ~sCache()
-            {
-                if (share)
-                    curl_share_cleanup(share);
-            }
-        };
-        thread_local sCache cache;
-        return cache.share;
-    }
-
     int Start(const HttpSession& session, const std::string& url, int64_t rangeStart)
     {
         if (int check = CheckUrl(url); check != kInternetOk) return check;
@@ -371,7 +402,8 @@ struct HttpRequest::Impl
         set(CURLOPT_PREREQFUNCTION, &Impl::OnConnected);
         set(CURLOPT_PREREQDATA, static_cast<void*>(this));
         if (session.Mode() == eAccessMode::Direct) set(CURLOPT_PROXY, "");
-        if (CURLSH* share = ThreadConnectionCache()) set(CURLOPT_SHARE, share);
+        cache = CConnectionCache::OfThisThread();
+        if (cache && cache->Share()) set(CURLOPT_SHARE, cache->Share());
         if (rangeStart >= 0)
         {
             std::string range = "Range: bytes=" + std::to_string(rangeStart) + "-";

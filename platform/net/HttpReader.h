@@ -62,7 +62,11 @@ private:
     std::atomic<int64_t> m_connectMs{30'000};
 };
 
-// One GET. Used by one thread at a time; different requests may run on different threads at once.
+// One GET. Thread contract: a request is used by one thread at a time, but it may be opened on one
+// thread and read, closed or destroyed on another (a download handed to a worker), and it may
+// outlive the thread that opened it. Different requests may run on different threads at once.
+// Requests opened by one thread share that thread's kept-alive connections; the shared cache is
+// locked inside and lives until the last request using it has ended.
 class HttpRequest
 {
 public:

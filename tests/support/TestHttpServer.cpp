@@ -511,6 +511,11 @@ bool TestHttpServer::Answer(Connection& connection, const Request& request)
         }
         if (sent >= length) break;
         uint64_t n = std::min<uint64_t>(kSendBlock, length - sent);
+        if (fault.dripBytes > 0)
+        {
+            if (sent > 0 && !Pause(fault.dripEvery)) return false;
+            n = std::min<uint64_t>(n, uint64_t(fault.dripBytes));
+        }
         if (!stalled) n = std::min<uint64_t>(n, uint64_t(fault.stallAfterBytes) - sent);
         if (fault.cutAfterBytes >= 0) n = std::min<uint64_t>(n, uint64_t(fault.cutAfterBytes) - sent);
         const char* data = source.Fetch(first + sent, size_t(n), scratch);

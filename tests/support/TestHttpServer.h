@@ -52,6 +52,10 @@ struct sHttpFault
     // Pause for stallFor after this many body bytes. -1: no pause.
     int64_t stallAfterBytes = -1;
     std::chrono::milliseconds stallFor{0};
+    // Send the body dripBytes at a time, waiting dripEvery before each piece after the first: a
+    // server that never stalls outright but is too slow to be of use. 0: no drip.
+    int64_t dripBytes = 0;
+    std::chrono::milliseconds dripEvery{0};
     // Answer a Range request with 200 and the whole body.
     bool ignoreRange = false;
     // Serve these bytes instead of the file or the stored content (ranges apply to them).

@@ -16,7 +16,7 @@
 #include "launcher/info/GameInfoManager.h"
 #include "launcher/info/LauncherInfo.h"
 #include "launcher/script/LauncherScriptLua.h"
-#include "launcher/script/UpdaterStopFlag.h"
+#include "launcher/app/UpdaterStopFlag.h"
 #include "launcher/workflow/LauncherImplement.h"
 #include "platform/process/CommandLine.h"
 #include "platform/text/TextCodec.h"

@@ -11,16 +11,6 @@
 
 namespace zpak_cli
 {
-namespace
-{
-CProgressLine* g_files = nullptr;
-void FileCount(uint32_t total, uint32_t done)
-{
-    if (g_files)
-        g_files->Update(done, total);
-}
-} // namespace
-
 int CmdPatch(const Args& args)
 {
     if (args.size() < 3 || (args.size() - 3) % 2 != 0)
@@ -43,11 +33,9 @@ int CmdPatch(const Args& args)
     int r;
     {
         CProgressLine files("files");
-        g_files = &files;
-        GetDownloaderHooks().fileCountProgress = FileCount;
+        downloader.Hooks().fileCountProgress = [&files](uint32_t total, uint32_t done) { files.Update(done, total); };
         r = downloader.Run(game, pak);
-        GetDownloaderHooks().fileCountProgress = nullptr;
-        g_files = nullptr;
+        downloader.Hooks().fileCountProgress = nullptr;
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     uint32_t files = downloader.DownloadCount();

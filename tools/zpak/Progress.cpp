@@ -7,35 +7,23 @@
 
 namespace zpak_cli
 {
-namespace
-{
-CProgressLine* g_hooked = nullptr;
-void ByteHook(uint64_t total, uint64_t done)
-{
-    if (g_hooked)
-        g_hooked->Update(done, total);
-}
-} // namespace
-
 CProgressLine::CProgressLine(std::string unit) : m_unit(std::move(unit)), m_terminal(platform::ui::StderrIsTerminal())
 {
 }
 
 CProgressLine::~CProgressLine()
 {
+    m_byteHook.reset();
     Finish();
-    if (m_hooked)
-    {
-        ZP::GetNotifyHooks().byteProgress = nullptr;
-        g_hooked = nullptr;
-    }
 }
 
 void CProgressLine::AttachByteHook()
 {
-    g_hooked = this;
-    m_hooked = true;
-    ZP::GetNotifyHooks().byteProgress = ByteHook;
+    if (m_byteHook)
+        return;
+    ZP::sNotifyHooks hooks;
+    hooks.byteProgress = [this](uint64_t total, uint64_t done) { Update(done, total); };
+    m_byteHook = std::make_unique<ZP::CNotifyHooksScope>(hooks);
 }
 
 void CProgressLine::Update(uint64_t done, uint64_t total)

@@ -1,8 +1,11 @@
 #pragma once
 // Progress of a long command on stderr: one line redrawn in place on a terminal, one line per
 // whole percent otherwise.
+#include "zpak/common/NotifyHooks.h"
+
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zpak_cli
@@ -17,14 +20,14 @@ public:
     // Ends a redrawn line so the next output starts on a fresh one.
     void Finish();
 
-    // Routes the library's byte-progress hook to this line while it lives.
+    // Routes the library's byte-progress hook of this thread to this line while it lives.
     void AttachByteHook();
 
 private:
     std::string m_unit;
     bool m_terminal;
     bool m_open = false;
-    bool m_hooked = false;
+    std::unique_ptr<ZP::CNotifyHooksScope> m_byteHook;
     int m_lastPercent = -1;
     std::chrono::steady_clock::time_point m_lastPrint;
 };

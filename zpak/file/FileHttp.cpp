@@ -3,9 +3,9 @@
 #include "platform/net/HttpReader.h"
 #include "platform/text/TextCodec.h"
 #include "zpak/common/Format.h"
+#include "zpak/file/ResumableCopy.h"
 #include "zpak/log/ZpakLog.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -16,13 +16,38 @@ namespace net = platform::net;
 
 namespace
 {
-std::atomic<int64_t> g_stallMs{60000};
-
 std::unique_ptr<net::HttpSession> NewSession(net::eAccessMode mode)
 {
     auto session = std::make_unique<net::HttpSession>(mode, "CHttp Open");
-    session->SetStallTimeout(std::chrono::milliseconds(g_stallMs.load()));
+    session->SetStallTimeout(GetTransferLimits().stall);
     return session;
+}
+
+// A URL no access can fetch: trying another way to the network would not help.
+bool IsUrlFault(int internetError)
+{
+    return internetError == net::kInternetInvalidUrl || internetError == net::kInternetUnrecognizedScheme;
+}
+
+// One request for url through the accesses in order, the first that gets an answer; r is the
+// last failure when none does.
+template <size_t N>
+std::unique_ptr<net::HttpRequest> OpenThrough(const net::eAccessMode (&order)[N], const std::string& url,
+                                              int64_t rangeStart, std::unique_ptr<net::HttpSession>& session, int& r)
+{
+    r = net::kInternetInternalError;
+    for (net::eAccessMode mode : order)
+    {
+        session = NewSession(mode);
+        auto request = std::make_unique<net::HttpRequest>();
+        r = request->Open(*session, url, rangeStart);
+        if (r == net::kInternetOk)
+            return request;
+        if (IsUrlFault(r))
+            break;
+    }
+    session.reset();
+    return nullptr;
 }
 
 // "bytes N-M/T" -> N; -1 when it is not that shape.
@@ -34,8 +59,6 @@ int64_t RangeStartOf(const std::string& contentRange)
     return static_cast<int64_t>(start);
 }
 } // namespace
-
-void CFileHttp::SetStallTimeoutMs(int64_t ms) { g_stallMs.store(ms); }
 
 CFileHttp::CFileHttp() = default;
 
@@ -80,16 +103,21 @@ int CFileHttp::Open(const wchar_t* url, int mode, int value)
     if (!url || !*url || mode != kModeRead)
         return 0;
     Close();
-    auto session = NewSession(net::eAccessMode::Direct);
-    auto request = std::make_unique<net::HttpRequest>();
-    int r = request->Open(*session, platform::text::WideToUtf8(url));
-    if (r != net::kInternetOk)
+    // Direct access first, then the configured (proxy) access, and that once more: the second try
+    // of the URL on its own.
+    static constexpr net::eAccessMode kOrder[] = {net::eAccessMode::Direct, net::eAccessMode::Configured,
+                                                  net::eAccessMode::Configured};
+    std::unique_ptr<net::HttpSession> session;
+    int r = 0;
+    auto request = OpenThrough(kOrder, platform::text::WideToUtf8(url), -1, session, r);
+    if (!request)
     {
         m_lastInternetError = r;
         ZP_LOG_ERROR(r, "CFileHttp::Open");
         Close();
-        return kErrorUrlConnect;
+        return IsUrlFault(r) ? kErrorUrlConnect : kErrorInternetSession;
     }
+    m_lastInternetError = 0;
     m_url = url;
     int status = StatusResult(request->Status());
     if (status != 1)
@@ -149,7 +177,8 @@ bool CFileHttp::QueryDataAvailable(uint32_t* count)
 uint32_t CFileHttp::Seek(uint32_t position)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (position == m_position && Request())
+    // A request whose transfer failed is spent: only a new one brings the bytes from there.
+    if (position == m_position && Request() && m_lastInternetError == 0)
         return m_position;
     if (m_url.empty())
         return 0;
@@ -160,10 +189,12 @@ uint32_t CFileHttp::Seek(uint32_t position)
         LogWarnF(L"LastError : %d", kErrorBufferOverrun);
         return 0;
     }
-    auto session = NewSession(net::eAccessMode::Configured);
-    auto request = std::make_unique<net::HttpRequest>();
-    int r = request->Open(*session, url, position > 0 ? static_cast<int64_t>(position) : -1);
-    int status = r == net::kInternetOk ? request->Status() : 0;
+    // The configured access first, then direct.
+    static constexpr net::eAccessMode kOrder[] = {net::eAccessMode::Configured, net::eAccessMode::Direct};
+    std::unique_ptr<net::HttpSession> session;
+    int r = 0;
+    auto request = OpenThrough(kOrder, url, position > 0 ? static_cast<int64_t>(position) : -1, session, r);
+    int status = request ? request->Status() : 0;
     bool moved = false;
     uint32_t landed = 0;
     if (r == net::kInternetOk && position > 0 && status == 206 &&
@@ -189,6 +220,7 @@ uint32_t CFileHttp::Seek(uint32_t position)
     int value = m_value;
     SetHandle(kKindHttp, request.release());
     m_session = std::move(session);
+    m_lastInternetError = 0;
     m_url = url16;
     m_name = url16;
     m_mode = mode;

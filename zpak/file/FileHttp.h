@@ -23,15 +23,18 @@ public:
     void Close() override;
     // Content-Length of the current response; 0 when there is none.
     uint32_t GetSize() override;
-    // 1; 0 for an empty URL or a mode other than 0; 14049 when the request fails; 14054 / 14053 /
-    // 14052 for status 404 / 403 / 400; 14051 for any other error status; 14066 for 4 GiB or more.
+    // Tries direct access, then the configured (proxy from the environment) access, then that once
+    // more. 1; 0 for an empty URL or a mode other than 0; 14048 when no access reaches the server;
+    // 14049 for a URL no access can fetch (malformed, foreign scheme); 14054 / 14053 / 14052 for
+    // status 404 / 403 / 400; 14051 for any other error status; 14066 for 4 GiB or more.
     int Open(const wchar_t* url, int mode, int value) override;
     // Up to count bytes of what has arrived, waiting for at least one; 0 at the end or on failure.
     uint32_t Read(void* buffer, uint32_t count) override;
     uint32_t Write(const void*, uint32_t) override { return 0; }
     // Moves by a new request from that position. Only a 206 answer starting exactly there moves to
     // it; a server that ignores the range answers 200 from the start, and the file is then at
-    // position 0. Returns the position; 0 (file unchanged) when the new request fails.
+    // position 0. The configured access is tried first, then direct. Returns the position; 0 (file
+    // unchanged) when the new request fails.
     uint32_t Seek(uint32_t position) override;
 
     bool QueryDataAvailable(uint32_t* count);
@@ -39,10 +42,9 @@ public:
     int64_t GetContentLength();
     platform::net::HttpSession* GetSession() const { return m_session.get(); }
     const char* GetAnswerBuffer() const { return m_answer; }
-    // The internet error number of the last failed request or read (0 when none).
+    // The internet error number of the last failed request or read of the current resource (0 when
+    // none). The stall limit of the reads is the transfer limits' (ResumableCopy.h).
     int GetLastInternetError() const { return m_lastInternetError; }
-    // Stall limit of the reads (default 60 s without a byte); tests shorten it.
-    static void SetStallTimeoutMs(int64_t ms);
 
 protected:
     void ReleaseHandle() override;

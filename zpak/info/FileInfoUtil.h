@@ -55,7 +55,9 @@ public:
     static std::wstring WriteListReport(const std::wstring& stem, const vFileInfo* list, uint32_t elapsedMs,
                                         bool open);
 
-    // Transfer routines: bytes written to the destination, 0 on failure.
+    // Transfer routines: bytes written to the destination, 0 on failure. Every one ends early when
+    // the library's stop flag is raised. The two downloads take the data through CopyResumable: an
+    // attempt cut short continues at the byte where it stopped.
     static uint32_t CopyPlain(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record);
     static uint32_t StoreCoded(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record);
     static uint32_t DownloadDecode(IFileBase* source, IFileBase* destination, CFileInfo* record);
@@ -71,9 +73,6 @@ public:
     // Entries of folder whose names match pattern ("*" matches any run, case ignored).
     static bool ListMatching(const std::wstring& folder, const std::wstring& pattern,
                              std::vector<std::wstring>& names);
-
-    static void CancelPlainCopy();
-    static void CancelRawDownload();
 
     static constexpr uint32_t kRawPiece = 100000;
 };

@@ -6,9 +6,10 @@
 #include "zpak/common/Stopper.h"
 #include "zpak/crc/Crc32.h"
 #include "zpak/file/FileBase.h"
+#include "zpak/file/ResumableCopy.h"
 #include "zpak/info/FileInfoUtil.h"
 
-#include <atomic>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -16,10 +17,9 @@ namespace ZP
 {
 namespace
 {
-std::atomic<bool> g_cancelPlain{false};
-std::atomic<bool> g_cancelRaw{false};
-
 constexpr int kAttempts = 3;
+// Largest read of a transfer into memory: what the HTTP reader buffers at most.
+constexpr uint32_t kMemoryPiece = 1u << 20;
 
 struct sBufferDeleter
 {
@@ -49,36 +49,70 @@ bool CrcOfRange(IFileBase* file, uint32_t position, uint32_t length, uint32_t& c
     return true;
 }
 
-// Reads up to length bytes as they arrive; stops early when the source has nothing more.
-uint32_t ReadArriving(IFileBase* source, char* buffer, uint32_t length, uint32_t progressTotal, bool& stopped)
+// Byte progress of a transfer from a server, through the run's hook.
+class CByteProgress : public ICopyListener
 {
-    sNotifyHooks& hooks = GetNotifyHooks();
-    uint32_t done = 0;
-    while (done < length)
+public:
+    void OnPiece(uint32_t total, uint32_t done, uint32_t) override
     {
-        if (CStopper::IsStopRequested())
-        {
-            stopped = true;
-            return done;
-        }
-        uint32_t got = source->Read(buffer + done, length - done);
-        if (got == 0)
-            break;
-        done += got;
-        Notify(hooks.byteProgress, static_cast<uint64_t>(progressTotal), static_cast<uint64_t>(done));
+        Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(total), static_cast<uint64_t>(done));
     }
-    return done;
-}
-} // namespace
+};
 
-void CFileInfoUtil::CancelPlainCopy() { g_cancelPlain.store(true); }
-void CFileInfoUtil::CancelRawDownload() { g_cancelRaw.store(true); }
+// The received stream of one record, held whole for its check and decoding.
+class CMemoryTarget : public ICopyTarget
+{
+public:
+    CMemoryTarget(char* buffer, uint32_t capacity) : m_buffer(buffer), m_capacity(capacity) {}
+    bool Restart() override
+    {
+        m_length = 0;
+        return true;
+    }
+    bool Write(const char* data, uint32_t count) override
+    {
+        if (count > m_capacity - m_length)
+            return false;
+        std::memcpy(m_buffer + m_length, data, count);
+        m_length += count;
+        return true;
+    }
+
+private:
+    char* m_buffer;
+    uint32_t m_capacity;
+    uint32_t m_length = 0;
+};
+
+// The destination file from its start position on, with the CRC-32 of what was written.
+class CCrcFileTarget : public ICopyTarget
+{
+public:
+    CCrcFileTarget(IFileBase* file, uint32_t base) : m_file(file, base, false) {}
+    bool Restart() override
+    {
+        crc = 0;
+        return m_file.Restart();
+    }
+    bool Write(const char* data, uint32_t count) override
+    {
+        if (!m_file.Write(data, count))
+            return false;
+        crc = CCrc32::Get().Update(data, count, crc);
+        return true;
+    }
+
+    uint32_t crc = 0;
+
+private:
+    CFileCopyTarget m_file;
+};
+} // namespace
 
 uint32_t CFileInfoUtil::CopyPlain(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record)
 {
     if (!BothOpen(source, destination) || size == 0)
         return 0;
-    g_cancelPlain.store(false);
     // Pieces that stay in the cache between the read, the CRC and the write are far faster than
     // one large chunk; the progress hook just runs more often.
     constexpr uint32_t kPiece = 1u << 20;
@@ -89,7 +123,7 @@ uint32_t CFileInfoUtil::CopyPlain(IFileBase* source, IFileBase* destination, uin
     uint32_t total = 0;
     uint32_t crc = 0;
     int32_t sum = 0;
-    while (total < size && !CStopper::IsStopRequested() && !g_cancelPlain.load())
+    while (total < size && !CStopper::IsStopRequested())
     {
         uint32_t want = size - total < chunk ? size - total : chunk;
         uint32_t got = source->Read(buffer.data(), want);
@@ -175,18 +209,25 @@ uint32_t CFileInfoUtil::DownloadDecode(IFileBase* source, IFileBase* destination
     BufferPtr received(AllocBuffer(size));
     if (!received)
         return 0;
+    CMemoryTarget target(received.get(), size);
+    CByteProgress progress;
+    // A failed attempt continues where the data stopped; data that fails its checks comes again whole.
+    uint32_t held = 0;
     for (int attempt = 0; attempt < kAttempts; ++attempt)
     {
-        if (source->Seek(sourceStart) != sourceStart)
-            continue;
-        bool stopped = false;
-        uint32_t got = ReadArriving(source, received.get(), size, size, stopped);
-        if (stopped)
+        int r = CopyResumable(source, target,
+                              {.sourceBase = sourceStart, .held = held, .total = size, .block = kMemoryPiece},
+                              &progress, &held);
+        if (r == kErrorStopped)
             return 0;
-        if (got != size || (checked && crc32.Update(received.get(), got, 0) != record->base.ZipCrc))
+        if (r != 1)
+            continue;
+        held = 0;
+        target.Restart();
+        if (checked && crc32.Update(received.get(), size, 0) != record->base.ZipCrc)
             continue;
         char* plain = nullptr;
-        if (!Decompress(kZipZlib, &plain, record->base.unzipsize, received.get(), got))
+        if (!Decompress(kZipZlib, &plain, record->base.unzipsize, received.get(), size))
             continue;
         BufferPtr decoded(plain);
         const uint32_t plainLength = record->base.unzipsize;
@@ -212,47 +253,32 @@ uint32_t CFileInfoUtil::DownloadRaw(IFileBase* source, IFileBase* destination, C
 {
     if (!BothOpen(source, destination) || !record)
         return 0;
-    g_cancelRaw.store(false);
     const uint32_t sourceStart = source->GetPosition();
     const uint32_t destinationStart = destination->GetPosition();
     const uint32_t size = record->base.size;
-    CCrc32& crc32 = CCrc32::Get();
-    sNotifyHooks& hooks = GetNotifyHooks();
-    std::vector<char> piece(kRawPiece);
+    CCrcFileTarget target(destination, destinationStart);
+    CByteProgress progress;
+    // A failed attempt continues where the data stopped; data that fails its checks comes again whole.
+    uint32_t held = 0;
     for (int attempt = 0; attempt < kAttempts; ++attempt)
     {
-        if (destination->Seek(destinationStart) != destinationStart)
+        if (destination->Seek(destinationStart + held) != destinationStart + held)
             return 0;
-        if (source->Seek(sourceStart) != sourceStart)
+        int r = CopyResumable(source, target,
+                              {.sourceBase = sourceStart, .held = held, .total = size, .block = kRawPiece},
+                              &progress, &held);
+        if (r == kErrorStopped)
+            return 0;
+        if (r != 1)
             continue;
-        uint32_t total = 0;
-        uint32_t crc = 0;
-        bool failed = false;
-        while (total < size)
-        {
-            if (CStopper::IsStopRequested() || g_cancelRaw.load())
-                return 0;
-            uint32_t want = size - total < kRawPiece ? size - total : kRawPiece;
-            uint32_t got = source->Read(piece.data(), want);
-            if (got == 0)
-                break;
-            if (destination->Write(piece.data(), got) != got)
-            {
-                failed = true;
-                break;
-            }
-            crc = crc32.Update(piece.data(), got, crc);
-            total += got;
-            Notify(hooks.byteProgress, static_cast<uint64_t>(size), static_cast<uint64_t>(total));
-        }
-        // A copy that ended before the record's size is a failed attempt, not a shorter file.
-        if (failed || total != size)
-            continue;
+        const uint32_t crc = target.crc;
+        held = 0;
+        target.Restart();
         if (record->HasCrc() && crc != record->base.ZipCrc)
             continue;
         uint32_t back = 0;
-        if (CrcOfRange(destination, destinationStart, total, back) && back == crc)
-            return total;
+        if (CrcOfRange(destination, destinationStart, size, back) && back == crc)
+            return size;
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "launcher/info/HttpDownloader.h"
 #include "platform/text/TextCodec.h"
+#include "tests/support/ScopedTransferLimits.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestData.h"
 #include "tests/support/TestHttpServer.h"
@@ -64,7 +65,7 @@ TEST_F(Downloads, ErrorStatusesBecomeTheirCodes)
               ZP::kErrorInternetQuery);
     EXPECT_EQ(downloader.CheckFile(dir.Join(L"missing").c_str()), ZP::kErrorFileMissing);
     EXPECT_EQ(downloader.CheckFile(L""), ZP::kErrorInvalidFileName);
-    EXPECT_EQ(downloader.CheckHttpFile(L"http://127.0.0.1:1/refused"), ZP::kErrorUrlConnect);
+    EXPECT_EQ(downloader.CheckHttpFile(L"http://127.0.0.1:1/refused"), ZP::kErrorInternetSession);
 }
 
 TEST_F(Downloads, DownloadToMemoryNeedsALengthAndTheWholeBody)
@@ -168,14 +169,13 @@ TEST_F(Downloads, CutConnectionFailsAndTheNextRunCompletes)
 
 TEST_F(Downloads, StalledServerEndsWithinTheTimeLimit)
 {
-    ZP::CFileHttp::SetStallTimeoutMs(1000);
+    testsupport::ScopedTransferLimits limits({.stall = std::chrono::milliseconds(1000)});
     server.SetContent("/slow.bin", testsupport::RandomBytes(100000, 5));
     server.SetFault("/slow.bin", {.stallAfterBytes = 10000, .stallFor = std::chrono::milliseconds(8000)});
     auto start = std::chrono::steady_clock::now();
     int r = downloader.DownloadDirectFileToLocalFile(Url("/slow.bin").c_str(), dir.Join(L"slow.bin").c_str(),
                                                      &progress);
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ZP::CFileHttp::SetStallTimeoutMs(60000);
     EXPECT_EQ(r, 12002);
     EXPECT_LT(seconds, 6.0);
 }

@@ -1,7 +1,7 @@
 #include "launcher/app/StringTable.h"
 #include "launcher/gui/ConsoleLauncherGUI.h"
 #include "launcher/patch/PatchSystemProcess.h"
-#include "launcher/script/UpdaterStopFlag.h"
+#include "launcher/app/UpdaterStopFlag.h"
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"

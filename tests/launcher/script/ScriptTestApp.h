@@ -4,7 +4,7 @@
 // registry store lives in a fresh folder, and the log lines written since the start are at hand.
 #include "launcher/app/Components.h"
 #include "launcher/script/LauncherScriptLua.h"
-#include "launcher/script/UpdaterStopFlag.h"
+#include "launcher/app/UpdaterStopFlag.h"
 #include "tests/support/TempDir.h"
 #include "zpak/log/ZpakLog.h"
 

@@ -1,4 +1,4 @@
-#include "launcher/script/UpdaterStopFlag.h"
+#include "launcher/app/UpdaterStopFlag.h"
 
 #include "launcher/app/Components.h"
 
