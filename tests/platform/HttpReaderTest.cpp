@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <future>
 #include <optional>
 #include <random>
 #include <string>
@@ -544,3 +545,42 @@ TEST_F(HttpReaderTest, TestServerFaultsCanBeLimitedToSomeRequests)
 }
 
 } // namespace
+
+// A request opened on one thread is read on another while the opening thread goes on with requests
+// of its own on the same connection cache, and the opening thread ends before the request does.
+TEST_F(HttpReaderTest, RequestMovesToAnotherThreadAndOutlivesItsOpener)
+{
+    const std::string big = RandomBytes(3 * 1024 * 1024, 11);
+    Server().SetContent("/big", big);
+    Server().SetContent("/small", "small");
+    HttpRequest moved;
+    std::promise<void> handedOver;
+    int openerFailures = 0;
+    std::thread opener(
+        [&]
+        {
+            EXPECT_EQ(moved.Open(m_session, Server().Url("/big")), kInternetOk);
+            handedOver.set_value();
+            for (int i = 0; i < 20; ++i)
+            {
+                HttpRequest own;
+                std::string body;
+                if (own.Open(m_session, Server().Url("/small")) != kInternetOk || ReadAll(own, body) != kInternetOk ||
+                    body != "small")
+                    ++openerFailures;
+            }
+        });
+    handedOver.get_future().wait();
+    std::string body;
+    EXPECT_EQ(ReadAll(moved, body, 16 * 1024), kInternetOk);
+    opener.join();
+    EXPECT_TRUE(body == big);
+    EXPECT_EQ(openerFailures, 0);
+
+    // The opener is gone; its cache still serves the request it opened.
+    HttpRequest late;
+    std::thread([&] { EXPECT_EQ(late.Open(m_session, Server().Url("/big")), kInternetOk); }).join();
+    body.clear();
+    EXPECT_EQ(ReadAll(late, body, 64 * 1024), kInternetOk);
+    EXPECT_TRUE(body == big);
+}

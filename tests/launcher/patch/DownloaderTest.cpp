@@ -4,7 +4,9 @@
 #include "tests/support/TestHttpServer.h"
 #include "zpak/archive/ZipArchive.h"
 #include "zpak/common/CommonFunction.h"
+#include "zpak/common/Stopper.h"
 #include "zpak/file/File.h"
+#include "zpak/file/FileHttp.h"
 
 #include <gtest/gtest.h>
 
@@ -109,4 +111,31 @@ TEST(Downloader, ListComesFromTheArchiveTheVersionRecordNames)
 
     CDownloader none;
     EXPECT_EQ(none.Prepare(L"/nowhere", L"res.pak"), 14087);
+}
+
+// A URL that opens nowhere is a status of the run (a normal log line through the log-text hook),
+// not an error text; and a stop raised before the run is not cleared by it.
+TEST(Downloader, UnopenableUrlIsAStatusAndAStopRaisedEarlierHolds)
+{
+    testsupport::TestHttpServer server;
+    CDownloader d;
+    std::vector<std::wstring> statuses, errors;
+    d.Hooks().logText = [&](const wchar_t* t) { statuses.emplace_back(t); };
+    d.Hooks().errorText = [&](const wchar_t* t) { errors.emplace_back(t); };
+    CFileHttp http;
+    const std::wstring url = W(server.Url("/missing.dat"));
+    EXPECT_EQ(d.OpenUrl(&http, url), kErrorHttp404);
+    EXPECT_EQ(statuses, std::vector<std::wstring>{L"[Url Open 실패] [ErrCode:14054] " + url});
+    EXPECT_TRUE(errors.empty());
+
+    server.SetContent("/Info/ServerFiles.zip", ListArchive(L"ServerFiles", {L"x.bin"}));
+    testsupport::TempDir game;
+    d.AddUrl(W(server.Url("")));
+    CStopper::SetStopRequested(true);
+    struct sClear
+    {
+        ~sClear() { CStopper::SetStopRequested(false); }
+    } clear;
+    EXPECT_EQ(d.Prepare(game.Path(), L"res.pak"), kErrorStopped);
+    EXPECT_EQ(server.RequestCount("/Info/ServerFiles.zip"), 0);
 }

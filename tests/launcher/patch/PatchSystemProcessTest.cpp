@@ -1,13 +1,14 @@
 #include "launcher/app/StringTable.h"
+#include "launcher/app/UpdaterStopFlag.h"
 #include "launcher/gui/ConsoleLauncherGUI.h"
 #include "launcher/patch/PatchSystemProcess.h"
-#include "launcher/app/UpdaterStopFlag.h"
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace
 {
@@ -125,4 +126,37 @@ TEST(PatchSystemProcess, FailuresReportAndStopsEndQuietly)
     EXPECT_EQ(CPatchSystemProcess::Percent(100, 150), 100);
     EXPECT_EQ(CPatchSystemProcess::Percent(3, 1), 33);
     EXPECT_EQ(CPatchSystemProcess::Percent(0, 1), -1);
+}
+
+// Each patch system reports to its own window, from the thread that runs it; a second system made
+// while the first runs takes nothing away from it, and the library's hooks of other threads are
+// left alone.
+TEST(PatchSystemProcess, HooksReachTheirOwnWindowFromTheRunningThread)
+{
+    sServedGame game;
+    CTestApp app, other;
+    CPatchSystemProcess patch;
+    patch.SetConnector(&app);
+    patch.SetWindowSink(&app.gui);
+    patch.Downloader().AddUrl(platform::text::Utf8ToWide(game.server->Url("")));
+    patch.Downloader().SetGameFolder(game.dir.Join(L"client"));
+    patch.Downloader().SetPakName(L"res.pak");
+    CPatchSystemProcess bystander;
+    bystander.SetConnector(&other);
+    bystander.SetWindowSink(&other.gui);
+
+    std::vector<uint64_t> mainThreadBytes;
+    ZP::sNotifyHooks mine;
+    mine.byteProgress = [&](uint64_t, uint64_t done) { mainThreadBytes.push_back(done); };
+    ZP::CNotifyHooksScope scope(mine);
+    int result = 0;
+    std::thread updater([&] { result = patch.StartAutoPatchSystem(); });
+    updater.join();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(app.gui.Progress(kBarTotal), 100);
+    EXPECT_EQ(app.gui.Progress(kBarCurrentFile), 100);
+    EXPECT_EQ(app.gui.Text(kTextCurrentFile), L"Data/b.bin");
+    EXPECT_TRUE(other.gui.entries.empty());
+    EXPECT_EQ(other.gui.Text(kTextCurrentFile), L"");
+    EXPECT_TRUE(mainThreadBytes.empty());
 }
