@@ -72,6 +72,16 @@ struct sServedGame
         server = std::make_unique<testsupport::TestHttpServer>(dir.NativePath() + "/www");
     }
 };
+
+// A patch system reporting to app's window, set up for the served game.
+void Configure(CPatchSystemProcess& patch, CTestApp& app, sServedGame& game)
+{
+    patch.SetConnector(&app);
+    patch.SetWindowSink(&app.gui);
+    patch.Downloader().AddUrl(platform::text::Utf8ToWide(game.server->Url("")));
+    patch.Downloader().SetGameFolder(game.dir.Join(L"client"));
+    patch.Downloader().SetPakName(L"res.pak");
+}
 } // namespace
 
 TEST(PatchSystemProcess, StatusEntriesOfAPatchAndOfANothingToDoRun)
@@ -80,11 +90,7 @@ TEST(PatchSystemProcess, StatusEntriesOfAPatchAndOfANothingToDoRun)
     CTestApp app;
     {
         CPatchSystemProcess patch;
-        patch.SetConnector(&app);
-        patch.SetWindowSink(&app.gui);
-        patch.Downloader().AddUrl(platform::text::Utf8ToWide(game.server->Url("")));
-        patch.Downloader().SetGameFolder(game.dir.Join(L"client"));
-        patch.Downloader().SetPakName(L"res.pak");
+        Configure(patch, app, game);
         ASSERT_EQ(patch.StartAutoPatchSystem(), 1);
         EXPECT_EQ(app.gui.entries, (std::vector<unsigned>{9, 10, 11, 12, 13, 15, 16, 18, 20}));
         EXPECT_EQ(app.gui.Progress(kBarTotal), 100);
@@ -92,11 +98,7 @@ TEST(PatchSystemProcess, StatusEntriesOfAPatchAndOfANothingToDoRun)
     }
     app.gui.entries.clear();
     CPatchSystemProcess again;
-    again.SetConnector(&app);
-    again.SetWindowSink(&app.gui);
-    again.Downloader().AddUrl(platform::text::Utf8ToWide(game.server->Url("")));
-    again.Downloader().SetGameFolder(game.dir.Join(L"client"));
-    again.Downloader().SetPakName(L"res.pak");
+    Configure(again, app, game);
     ASSERT_EQ(again.StartAutoPatchSystem(), 1);
     EXPECT_EQ(app.gui.entries, (std::vector<unsigned>{9, 10, 11, 12, 8, 20}));
     EXPECT_TRUE(app.gui.reports.empty());
@@ -136,11 +138,7 @@ TEST(PatchSystemProcess, HooksReachTheirOwnWindowFromTheRunningThread)
     sServedGame game;
     CTestApp app, other;
     CPatchSystemProcess patch;
-    patch.SetConnector(&app);
-    patch.SetWindowSink(&app.gui);
-    patch.Downloader().AddUrl(platform::text::Utf8ToWide(game.server->Url("")));
-    patch.Downloader().SetGameFolder(game.dir.Join(L"client"));
-    patch.Downloader().SetPakName(L"res.pak");
+    Configure(patch, app, game);
     CPatchSystemProcess bystander;
     bystander.SetConnector(&other);
     bystander.SetWindowSink(&other.gui);
