@@ -5,6 +5,9 @@
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"
+#include "zpak/archive/ZipArchive.h"
+#include "zpak/file/File.h"
+#include "zpak/info/FileInfoUtil.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -125,4 +128,31 @@ TEST(PatchSystemProcess, FailuresReportAndStopsEndQuietly)
     EXPECT_EQ(CPatchSystemProcess::Percent(100, 150), 100);
     EXPECT_EQ(CPatchSystemProcess::Percent(3, 1), 33);
     EXPECT_EQ(CPatchSystemProcess::Percent(0, 1), -1);
+}
+
+TEST(PatchSystemProcess, ARunThatRefusedServerFileNamesIsNoSuccess)
+{
+    // A list naming only a file outside the game folder: nothing to download, and still no success.
+    CTestApp app;
+    testsupport::TempDir dir;
+    ZP::vFileInfo list;
+    auto* record = new ZP::CFileInfo;
+    record->SetName(L"../outside.bin");
+    record->base.Loc = ZP::kLocPak;
+    list.Add(record);
+    ZP::sFileListSaveLoad header;
+    header.list = &list;
+    ZP::CFile out;
+    ASSERT_EQ(out.Open(dir.Join(L"ServerFiles.info").c_str(), ZP::kModeCreate, 0), 1);
+    ASSERT_EQ(ZP::CFileInfoUtil::SaveFileList(&out, &header), 1);
+    out.Close();
+    ASSERT_EQ(ZP::WriteZip(dir.Join(L"list.zip"), {{"_tmp/ServerFiles.info", dir.Join(L"ServerFiles.info")}}), 1);
+    testsupport::TestHttpServer hostile;
+    hostile.SetContent("/Info/ServerFiles.zip", dir.ReadFile(L"list.zip"));
+    CPatchSystemProcess refusing;
+    refusing.SetConnector(&app);
+    refusing.Downloader().AddUrl(platform::text::Utf8ToWide(hostile.Url("")));
+    refusing.Downloader().SetGameFolder(dir.Join(L"client"));
+    refusing.Downloader().SetPakName(L"res.pak");
+    EXPECT_EQ(refusing.StartAutoPatchSystem(), ZP::kErrorRefusedServerNames);
 }
