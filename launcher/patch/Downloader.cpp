@@ -566,6 +566,7 @@ int CDownloader::CheckPaks()
         Error(FormatWide(1023, L"[%d]개 팩 파일 깨짐.", static_cast<int>(broken.Count())));
         broken.Sort(kSortByPosition);
         CFileInfoUtil::WriteListReport(JoinPath(m_gameFolder, L"Log/BrokenFile.txt"), &broken, 0, false);
+        m_failedSubject = JoinPath(m_gameFolder, L"Log/BrokenFile.txt"); // where the damaged files are named
         Status(L"팩 파일 검사 완료.");
         return kErrorPakBroken;
     }
