@@ -23,6 +23,7 @@ const ZP::sMessageEntry kLauncherMessages[] = {
     {14104, L"런처 중복 실행_게임 실행 중"},
     {14105, L"런처 중복 실행_패처 실행 중"},
     {14106, L"게임 설치 중 오류"},
+    {14110, L"서버 파일리스트에 허용되지 않는 파일 이름이 있어 일부 파일을 받지 않았습니다."},
 };
 const size_t kLauncherMessageCount = sizeof(kLauncherMessages) / sizeof(kLauncherMessages[0]);
 } // namespace

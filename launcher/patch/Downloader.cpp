@@ -99,6 +99,7 @@ void CDownloader::Reset()
     m_deleteList.Clear();
     m_serverList.Clear();
     m_urls.clear();
+    m_refusedNames.clear();
     m_preferred = -1;
     m_cursor = 0;
     m_restart = false;
@@ -171,18 +172,26 @@ int CDownloader::ReadListVersion(sListVersion& record)
     return result;
 }
 
-std::wstring CDownloader::WorkFolder() const
+bool CDownloader::MakeWorkFolder(std::wstring& folder)
 {
+    // A folder of its own for every run: a fixed name in a shared temporary folder could be
+    // planted (as a link to somewhere else) or be in use by another run at the same time.
     std::wstring temp;
     CSystemDir::Get().GetFolder(CSystemDir::Temporary, temp);
-    return RemoveTrailingSeparator(BackslashToSlash(temp)) + L"/_tmp";
+    return platform::fs::CreatePrivateDirectory(RemoveTrailingSeparator(BackslashToSlash(temp)), L"velmora-list-",
+                                                folder);
 }
 
 int CDownloader::LoadZippedList(const std::wstring& listPath, sFileListSaveLoad* header)
 {
     if (listPath.empty() || !header)
         return kErrorInvalidPointer;
-    const std::wstring work = WorkFolder();
+    std::wstring work;
+    if (!MakeWorkFolder(work))
+    {
+        ZP_LOG_ERROR(kErrorFileCreate, "CDownloader::LoadZippedList");
+        return kErrorFileCreate;
+    }
     const std::wstring fileName = GetFileNameWithExt(listPath);
     const std::wstring local = JoinPath(work, fileName);
     std::wstring info;
@@ -214,10 +223,7 @@ int CDownloader::LoadZippedList(const std::wstring& listPath, sFileListSaveLoad*
         if (result == 1)
             break;
     }
-    DeleteFile(local);
-    if (!info.empty())
-        DeleteFile(info);
-    RemoveFolderTree(work, true);
+    platform::fs::RemoveTree(work);
     return result;
 }
 
@@ -253,6 +259,7 @@ void CDownloader::DropHostileRecords()
         {
             Error(FormatWide(1023, L"refused server file name : %s", (*it)->Name().c_str()));
             ZP_LOG_ERROR(kErrorInvalidFileName, "CDownloader::FetchServerList");
+            m_refusedNames.push_back((*it)->Name());
             delete *it;
             it = items.erase(it);
         }
@@ -270,9 +277,12 @@ int CDownloader::FetchServerList()
         listPath = BackslashToSlash(version.listPath);
     sFileListSaveLoad header;
     header.list = &m_serverList;
+    m_refusedNames.clear();
     int r = LoadZippedList(listPath, &header);
     if (r == 1)
         DropHostileRecords();
+    else
+        m_failedSubject = listPath;
     Status(L"파일리스트 가져오기 완료.");
     return r;
 }
@@ -284,6 +294,8 @@ int CDownloader::LoadPakSet()
     Status(L"팩파일 열기 시작.");
     int r = m_paks.OpenSet(JoinPath(m_gameFolder, m_pakName), true);
     Status(r == 1 ? L"팩파일 열기 완료." : L"팩파일 열기 실패.");
+    if (r != 1)
+        m_failedSubject = JoinPath(m_gameFolder, m_pakName);
     return r;
 }
 
@@ -347,14 +359,19 @@ int CDownloader::DownloadPacked(CFileInfo* record)
     Status(FormatWide(1023, L"[패킹파일 다운로드 시작] %s", record->Name().c_str()));
     Notify(m_hooks.statusText, record->Name().c_str());
     ResetUrlCursor();
+    // When every URL failed, the caller hears why the last one did, not that none was left.
+    int failure = 0;
     for (;;)
     {
         auto http = NewHttpFile();
         int r = OpenServerFile(http.get(), *record);
         if (r == kErrorInvalidPointer)
-            return r;
+            return failure ? failure : r;
         if (r != 1)
+        {
+            failure = r;
             continue;
+        }
         r = m_paks.AddFile(http.get(), record, true);
         http->Close();
         if (r == 1)
@@ -364,6 +381,10 @@ int CDownloader::DownloadPacked(CFileInfo* record)
         }
         if (r == kErrorStopped || CStopper::IsStopRequested())
             return kErrorStopped;
+        // No other server makes room on this disk.
+        if (r == kErrorNoDiskSpace || r == kErrorDiskFull)
+            return r;
+        failure = r;
     }
 }
 
@@ -491,6 +512,7 @@ int CDownloader::DownloadAll()
         if (result != 1)
         {
             Error(FormatWide(1023, L"[다운로드 실패] [ErrCode:%d] %s.", result, record->Name().c_str()));
+            m_failedSubject = record->Name();
             break;
         }
         m_downloadedList.Add(record);
@@ -519,6 +541,7 @@ int CDownloader::CheckPaks()
         Error(FormatWide(1023, L"[%d]개 팩 파일 깨짐.", static_cast<int>(broken.Count())));
         broken.Sort(kSortByPosition);
         CFileInfoUtil::WriteListReport(JoinPath(m_gameFolder, L"Log/BrokenFile.txt"), &broken, 0, false);
+        m_failedSubject = JoinPath(m_gameFolder, L"Log/BrokenFile.txt"); // where the damaged files are named
         Status(L"팩 파일 검사 완료.");
         return kErrorPakBroken;
     }
@@ -535,6 +558,7 @@ int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pak
     m_gameFolder = gameFolder;
     m_pakName = pakName;
     m_downloadedBytes = 0;
+    m_failedSubject.clear();
     int r = FetchServerList();
     if (r == 1)
         r = LoadPakSet();
@@ -553,6 +577,9 @@ int CDownloader::Run(const std::wstring& gameFolder, const std::wstring& pakName
         r = DownloadAll();
     if (r == 1)
         r = CheckPaks();
+    // Everything the list named safely is in place, but the game is not complete.
+    if (r == 1 && !m_refusedNames.empty())
+        r = kErrorRefusedServerNames;
     if (r != 1)
     {
         std::wstring text = FormatWide(1023, L"%s - %d", GetMessageText(r), r);

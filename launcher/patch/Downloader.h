@@ -79,6 +79,11 @@ public:
     uint64_t DownloadedBytes() const { return m_downloadedBytes; }
     const ZP::vFileInfo& ServerList() const { return m_serverList; }
     const ZP::vFileInfo& DownloadList() const { return m_downloadList; }
+    // Server file names the last list fetch refused; the files behind them were not patched.
+    const std::vector<std::wstring>& RefusedNames() const { return m_refusedNames; }
+    // What the last failing step was working on (a list path, the pak set, a file name); empty
+    // when nothing failed or the failure concerns no single file.
+    const std::wstring& FailedSubject() const { return m_failedSubject; }
 
     static constexpr uint32_t kDefaultListVersion = 16777216;
     static constexpr uint32_t kPiece = 100000;
@@ -86,7 +91,7 @@ public:
 private:
     void Status(const std::wstring& text);
     void Error(const std::wstring& text);
-    std::wstring WorkFolder() const;
+    static bool MakeWorkFolder(std::wstring& folder);
     void DropHostileRecords();
 
     sDownloaderHooks m_hooks;
@@ -104,6 +109,8 @@ private:
     uint32_t m_downloadCount = 0;
     uint32_t m_deleteCount = 0;
     uint64_t m_downloadedBytes = 0;
+    std::vector<std::wstring> m_refusedNames;
+    std::wstring m_failedSubject;
     ZP::CPakMgr m_paks;
     ZP::CPakRepairUtil m_repair;
 };

@@ -147,6 +147,8 @@ int CPatchSystemProcess::StartAutoPatchSystem()
         Status(8);
         if (StopRequested())
             return 1;
+        if (!m_downloader.RefusedNames().empty())
+            return Fail(ZP::kErrorRefusedServerNames, "launcher.patch.fail.downloadfileinfolist", 104);
         Finalize();
         Status(20);
         return 1;
@@ -173,6 +175,9 @@ int CPatchSystemProcess::StartAutoPatchSystem()
 
     if (StopRequested())
         return 1;
+    // The files the list named safely are in place; the game still is not complete.
+    if (!m_downloader.RefusedNames().empty())
+        return Fail(ZP::kErrorRefusedServerNames, "launcher.patch.fail.downloadfileinfolist", 104);
     Finalize();
     Status(20);
     return 1;

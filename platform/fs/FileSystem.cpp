@@ -46,6 +46,54 @@ std::string_view BaseNameOf(std::string_view native)
     return pos == std::string_view::npos ? native : native.substr(pos + 1);
 }
 
+// Empties the folder open at dirFd (which it takes over). Entries are examined as they are, never
+// through a link, and every step is relative to the open folder: a folder swapped for a link while
+// the walk runs is removed as a link, not entered.
+bool RemoveContentsAt(int dirFd)
+{
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir)
+    {
+        ::close(dirFd);
+        return false;
+    }
+    std::vector<std::string> names;
+    while (struct dirent* e = ::readdir(dir))
+    {
+        std::string_view name = e->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    const int fd = ::dirfd(dir);
+    bool ok = true;
+    for (const std::string& name : names)
+    {
+        struct stat st;
+        if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        {
+            ok = ok && errno == ENOENT;
+            continue;
+        }
+        if (S_ISDIR(st.st_mode))
+        {
+            int sub = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub < 0)
+            {
+                if ((errno == ELOOP || errno == ENOTDIR) && ::unlinkat(fd, name.c_str(), 0) == 0)
+                    continue;
+                ok = false;
+                continue;
+            }
+            if (!RemoveContentsAt(sub) || ::unlinkat(fd, name.c_str(), AT_REMOVEDIR) != 0)
+                ok = false;
+        }
+        else if (::unlinkat(fd, name.c_str(), 0) != 0 && errno != ENOENT)
+            ok = false;
+    }
+    ::closedir(dir);
+    return ok;
+}
+
 std::wstring EnvPath(const char* name)
 {
     const char* v = std::getenv(name);
@@ -110,6 +158,38 @@ bool RemoveEmptyDirectory(std::wstring_view path)
 {
     std::string native = NativePath(path);
     return !native.empty() && ::rmdir(native.c_str()) == 0;
+}
+
+bool CreatePrivateDirectory(std::wstring_view parent, std::wstring_view prefix, std::wstring& out)
+{
+    std::string pattern = NativePath(parent);
+    while (pattern.size() > 1 && pattern.back() == '/')
+        pattern.pop_back();
+    if (pattern.empty() || NativePath(prefix).find('/') != std::string::npos)
+        return false;
+    pattern += "/" + NativePath(prefix) + "XXXXXX";
+    // mkdtemp creates the folder with mode 0700 and fails rather than take over an existing name.
+    if (!::mkdtemp(pattern.data()))
+        return false;
+    out = FromNativePath(pattern);
+    return true;
+}
+
+bool RemoveTree(std::wstring_view path)
+{
+    std::string native = NativePath(path);
+    struct stat st;
+    if (native.empty())
+        return false;
+    if (::lstat(native.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlink(native.c_str()) == 0 || errno == ENOENT;
+    int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return (errno == ELOOP || errno == ENOTDIR) && ::unlink(native.c_str()) == 0;
+    bool emptied = RemoveContentsAt(fd);
+    return ::rmdir(native.c_str()) == 0 && emptied;
 }
 
 bool RemoveFile(std::wstring_view path)

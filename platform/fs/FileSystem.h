@@ -50,6 +50,12 @@ bool IsRegularFile(std::wstring_view path);
 
 bool CreateOneDirectory(std::wstring_view path);
 bool RemoveEmptyDirectory(std::wstring_view path);
+// Makes a new folder below parent whose name starts with prefix and ends in random characters,
+// readable only by this user; out receives its path. Never reuses an existing folder or link.
+bool CreatePrivateDirectory(std::wstring_view parent, std::wstring_view prefix, std::wstring& out);
+// Removes path with everything below it. A symbolic link is removed as a link, wherever it is
+// (also path itself): its target is never entered. True when nothing is left at path.
+bool RemoveTree(std::wstring_view path);
 bool RemoveFile(std::wstring_view path);
 bool RenameFile(std::wstring_view from, std::wstring_view to);
 bool CopyOneFile(std::wstring_view from, std::wstring_view to, bool failIfExists);

@@ -2,14 +2,18 @@
 // stand-in components (no window, no patch system), so that game operators can check their scripts
 // before publishing them. Error reports (and anything the script hands to _ALERT) go to stderr.
 //
-//     velmora-script [--call NAME] [--print-records] FILE...
+//     velmora-script [--call NAME] [--print-records] [--timeout SECONDS] FILE...
 //
 // Each file runs as one chunk, in order, in the same state. With --call, the global NAME is called
 // afterwards and its integer result printed. With --print-records the files run as the game
 // information file does (loading the game information record), and every property of the game and
 // launcher information records, each distribution package and the four process-status function
 // names are printed afterwards, one "name: value" per line in UTF-8 ("(nil)" for a name never set).
-// Exit 0 unless a file cannot be read (1); 2 for usage.
+// With --timeout, script code that is still running after SECONDS (all files and the call
+// together) ends with an error.
+// Exit 0 when everything ran without an error; 1 when a file cannot be read, a chunk does not
+// compile, script code fails or runs out of time, or the function to call does not exist (the
+// rest still runs); 2 for usage.
 #include "launcher/app/Components.h"
 #include "launcher/app/RestartProcess.h"
 #include "launcher/info/GameInfo.h"
@@ -24,7 +28,9 @@
 
 #include <lua.hpp>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -135,25 +141,118 @@ void PrintRecords(CScriptCheckApp& app)
     PrintMember(prefix + "strFunction_Patcher", functions.strFunction_Patcher, codePage);
 }
 
-int AlertToStderr(lua_State* L)
+// What the checks found out while the scripts ran. Travels with the state (as an upvalue of _ALERT
+// and in the registry for the hook), so no global is needed to find it.
+struct sCheck
 {
+    int errors = 0;
+    std::chrono::steady_clock::time_point deadline{};
+    int seconds = 0;
+};
+
+const char* const kCheckKey = "velmora-script.check";
+const char* const kScriptAlertKey = "velmora-script.alert";
+
+// Every instruction-count hook call looks at the clock; this many instructions lie between two.
+constexpr int kInstructionsPerClockCheck = 10000;
+
+// The host reports every error through _ALERT, from its own (C) code; a script calling _ALERT
+// itself is not an error. Reports go to stderr and on to the _ALERT the script defined, if any.
+int CheckingAlert(lua_State* L)
+{
+    auto* check = static_cast<sCheck*>(lua_touserdata(L, lua_upvalueindex(1)));
     size_t length = 0;
     const char* text = lua_tolstring(L, 1, &length);
-    if (text) std::fwrite(text, 1, length, stderr);
+    if (text)
+        std::fwrite(text, 1, length, stderr);
     std::fputc('\n', stderr);
+    lua_Debug caller;
+    if (lua_getstack(L, 1, &caller) && lua_getinfo(L, "S", &caller) && std::strcmp(caller.what, "C") == 0)
+        ++check->errors;
+    lua_getfield(L, LUA_REGISTRYINDEX, kScriptAlertKey);
+    if (lua_isfunction(L, -1))
+    {
+        lua_pushvalue(L, 1);
+        // The report is on stderr already; a failing _ALERT of the script adds nothing to it.
+        if (lua_pcall(L, 1, 0, 0) != 0)
+            lua_pop(L, 1);
+    }
+    return 0;
+}
+
+// Globals table metamethods: "_ALERT" always reads as the checking function (kept out of the raw
+// table, so the host finds it whatever the script does), and a script's own _ALERT is kept aside.
+int GlobalIndex(lua_State* L)
+{
+    const char* key = lua_tostring(L, 2);
+    if (lua_type(L, 2) == LUA_TSTRING && std::strcmp(key, "_ALERT") == 0)
+    {
+        lua_pushvalue(L, lua_upvalueindex(1));
+        return 1;
+    }
+    lua_pushnil(L);
+    return 1;
+}
+
+int GlobalNewIndex(lua_State* L)
+{
+    if (lua_type(L, 2) == LUA_TSTRING && std::strcmp(lua_tostring(L, 2), "_ALERT") == 0)
+    {
+        lua_pushvalue(L, 3);
+        lua_setfield(L, LUA_REGISTRYINDEX, kScriptAlertKey);
+        return 0;
+    }
+    lua_rawset(L, 1);
     return 0;
 }
 
 int InstallAlert(lua_State* L)
 {
-    lua_pushcfunction(L, AlertToStderr);
-    lua_setglobal(L, "_ALERT");
+    lua_pushlightuserdata(L, lua_touserdata(L, 1));
+    lua_pushcclosure(L, CheckingAlert, 1);
+    int alert = lua_gettop(L);
+    lua_newtable(L);
+    lua_pushvalue(L, alert);
+    lua_pushcclosure(L, GlobalIndex, 1);
+    lua_setfield(L, -2, "__index");
+    lua_pushcfunction(L, GlobalNewIndex);
+    lua_setfield(L, -2, "__newindex");
+    lua_setmetatable(L, LUA_GLOBALSINDEX);
     return 0;
+}
+
+// Ends script code that runs past the deadline: the error takes the usual road (report, call
+// stack) and every later piece of script code meets it again at once.
+void TimeoutHook(lua_State* L, lua_Debug*)
+{
+    lua_getfield(L, LUA_REGISTRYINDEX, kCheckKey);
+    const auto* check = static_cast<const sCheck*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    if (check && std::chrono::steady_clock::now() >= check->deadline)
+        luaL_error(L, "script stopped: still running after %d seconds (--timeout)", check->seconds);
+}
+
+void InstallTimeout(lua_State* L, sCheck& check)
+{
+    lua_pushlightuserdata(L, &check);
+    lua_setfield(L, LUA_REGISTRYINDEX, kCheckKey);
+    lua_sethook(L, TimeoutHook, LUA_MASKCOUNT, kInstructionsPerClockCheck);
+}
+
+// Whole seconds from 1 to one day.
+bool ParseSeconds(const char* text, int& seconds)
+{
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (!end || *end != '\0' || end == text || value < 1 || value > 86400)
+        return false;
+    seconds = static_cast<int>(value);
+    return true;
 }
 
 void PrintUsage()
 {
-    std::fputs("usage: velmora-script [--call NAME] [--print-records] FILE...\n", stderr);
+    std::fputs("usage: velmora-script [--call NAME] [--print-records] [--timeout SECONDS] FILE...\n", stderr);
 }
 } // namespace
 
@@ -161,6 +260,7 @@ int main(int argc, char** argv)
 {
     const char* callName = nullptr;
     bool printRecords = false;
+    int timeoutSeconds = 0;
     std::vector<const char*> files;
     for (int i = 1; i < argc; ++i)
     {
@@ -176,6 +276,15 @@ int main(int argc, char** argv)
         else if (std::strcmp(argv[i], "--print-records") == 0)
         {
             printRecords = true;
+        }
+        else if (std::strcmp(argv[i], "--timeout") == 0)
+        {
+            if (i + 1 >= argc || !ParseSeconds(argv[i + 1], timeoutSeconds))
+            {
+                PrintUsage();
+                return 2;
+            }
+            ++i;
         }
         else if (std::strncmp(argv[i], "--", 2) == 0 && argv[i][2] != '\0')
         {
@@ -206,7 +315,19 @@ int main(int argc, char** argv)
     }
     SetCurrentScript(&host);
     host.SetConnector(&app);
-    lua_cpcall(host.GetLuaState(), InstallAlert, nullptr);
+    sCheck check;
+    lua_State* L = host.GetLuaState();
+    if (lua_cpcall(L, InstallAlert, &check) != 0)
+    {
+        std::fputs("velmora-script: the script host cannot start\n", stderr);
+        return 1;
+    }
+    if (timeoutSeconds > 0)
+    {
+        check.seconds = timeoutSeconds;
+        check.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+        InstallTimeout(L, check);
+    }
 
     int exitCode = 0;
     for (const char* file : files)
@@ -225,6 +346,8 @@ int main(int argc, char** argv)
     }
     if (callName) std::printf("%d\n", host.CallScriptFunction(callName));
     if (printRecords) PrintRecords(app);
+    if (check.errors > 0)
+        exitCode = 1;
 
     SetCurrentScript(nullptr);
     host.Finalize();

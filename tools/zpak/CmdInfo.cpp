@@ -10,12 +10,6 @@
 namespace zpak_cli
 {
 
-int PrintError(int code)
-{
-    std::fprintf(stderr, "error %d: %s\n", code, platform::text::WideToUtf8(ZP::GetMessageText(code)).c_str());
-    return 1;
-}
-
 int CmdInfo(const Args& args)
 {
     if (args.size() != 1)

@@ -43,8 +43,11 @@ int CmdPatch(const Args& args)
     std::printf("downloaded %u files, %llu bytes, %u removed, in %.2f s (%.1f MB/s)\n", files,
                 static_cast<unsigned long long>(bytes), downloader.DeleteCount(), seconds,
                 seconds > 0 ? static_cast<double>(bytes) / seconds / 1e6 : 0.0);
+    for (const std::wstring& name : downloader.RefusedNames())
+        std::fprintf(stderr, "refused server file name: %s\n", PrintableText(name).c_str());
+    std::wstring subject = downloader.FailedSubject();
     downloader.Reset();
-    return r == 1 ? 0 : PrintError(r);
+    return r == 1 ? 0 : PrintError(r, subject);
 }
 
 } // namespace zpak_cli

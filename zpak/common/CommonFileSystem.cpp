@@ -117,6 +117,9 @@ bool ZP_CommonFunction::CreateParentFolders(std::wstring_view filePath)
 bool ZP_CommonFunction::RemoveFolderTree(std::wstring_view path, bool deleteFiles)
 {
     std::wstring root = RemoveTrailingSeparator(BackslashToSlash(path, nullptr));
+    // Given a link, only the link goes: listing it would empty the folder it points to.
+    if (!root.empty() && fs::IsSymlink(root))
+        return deleteFiles && fs::RemoveFile(root);
     std::vector<fs::sDirEntry> entries;
     if (root.empty() || !fs::ListDirectory(root, entries))
         return false;

@@ -49,5 +49,7 @@ constexpr int kErrorStopped = 14085;
 
 
 constexpr int kErrorDiskFull = 14091;
+// The server's file list named files outside the game folder; the run skipped them.
+constexpr int kErrorRefusedServerNames = 14110;
 
 } // namespace ZP

@@ -108,6 +108,7 @@ TEST(Downloader, ListComesFromTheArchiveTheVersionRecordNames)
     ASSERT_EQ(f.FetchServerList(), 1);
     ASSERT_EQ(f.ServerList().Count(), 1u);
     EXPECT_EQ(f.ServerList().At(0)->Name(), L"ok.bin");
+    EXPECT_EQ(f.RefusedNames(), std::vector<std::wstring>{L"../up.bin"}) << "kept to be reported";
 
     CDownloader none;
     EXPECT_EQ(none.Prepare(L"/nowhere", L"res.pak"), 14087);
@@ -138,4 +139,33 @@ TEST(Downloader, UnopenableUrlIsAStatusAndAStopRaisedEarlierHolds)
     } clear;
     EXPECT_EQ(d.Prepare(game.Path(), L"res.pak"), kErrorStopped);
     EXPECT_EQ(server.RequestCount("/Info/ServerFiles.zip"), 0);
+}
+
+TEST(Downloader, AFullDiskIsReportedAsSuchNotAsNoServerLeft)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile(L"game/a.bin", std::string(40000, 'a'));
+    std::string err;
+    ASSERT_EQ(testsupport::RunCommand(testsupport::BinaryDir() + "/zpak publish '" + dir.NativePath() + "/game' '" +
+                                          dir.NativePath() + "/server'",
+                                      nullptr, &err),
+              0)
+        << err;
+    testsupport::TestHttpServer server(dir.NativePath() + "/server");
+    struct CFullDisk : ZP_CommonFunction
+    {
+        bool GetFreeSpace(std::wstring_view, uint64_t& bytes) override
+        {
+            bytes = 0;
+            return true;
+        }
+    } full;
+    CDownloader d;
+    d.AddUrl(W(server.Url("")));
+    d.AddUrl(W(server.Url(""))); // a second server cannot help either
+    SetCommonFunction(&full);
+    int r = d.Run(dir.Join(L"client"), L"res.pak");
+    SetCommonFunction(nullptr);
+    EXPECT_EQ(r, kErrorNoDiskSpace);
+    EXPECT_EQ(d.FailedSubject(), L"a.bin");
 }

@@ -5,6 +5,9 @@
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"
+#include "zpak/archive/ZipArchive.h"
+#include "zpak/file/File.h"
+#include "zpak/info/FileInfoUtil.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -157,4 +160,31 @@ TEST(PatchSystemProcess, HooksReachTheirOwnWindowFromTheRunningThread)
     EXPECT_TRUE(other.gui.entries.empty());
     EXPECT_EQ(other.gui.Text(kTextCurrentFile), L"");
     EXPECT_TRUE(mainThreadBytes.empty());
+}
+
+TEST(PatchSystemProcess, ARunThatRefusedServerFileNamesIsNoSuccess)
+{
+    // A list naming only a file outside the game folder: nothing to download, and still no success.
+    CTestApp app;
+    testsupport::TempDir dir;
+    ZP::vFileInfo list;
+    auto* record = new ZP::CFileInfo;
+    record->SetName(L"../outside.bin");
+    record->base.Loc = ZP::kLocPak;
+    list.Add(record);
+    ZP::sFileListSaveLoad header;
+    header.list = &list;
+    ZP::CFile out;
+    ASSERT_EQ(out.Open(dir.Join(L"ServerFiles.info").c_str(), ZP::kModeCreate, 0), 1);
+    ASSERT_EQ(ZP::CFileInfoUtil::SaveFileList(&out, &header), 1);
+    out.Close();
+    ASSERT_EQ(ZP::WriteZip(dir.Join(L"list.zip"), {{"_tmp/ServerFiles.info", dir.Join(L"ServerFiles.info")}}), 1);
+    testsupport::TestHttpServer hostile;
+    hostile.SetContent("/Info/ServerFiles.zip", dir.ReadFile(L"list.zip"));
+    CPatchSystemProcess refusing;
+    refusing.SetConnector(&app);
+    refusing.Downloader().AddUrl(platform::text::Utf8ToWide(hostile.Url("")));
+    refusing.Downloader().SetGameFolder(dir.Join(L"client"));
+    refusing.Downloader().SetPakName(L"res.pak");
+    EXPECT_EQ(refusing.StartAutoPatchSystem(), ZP::kErrorRefusedServerNames);
 }

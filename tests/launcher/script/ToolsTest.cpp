@@ -33,32 +33,49 @@ TEST(VelmoraScriptTool, RunsFilesAndCallsAFunction)
     EXPECT_EQ(err, "");
 }
 
-TEST(VelmoraScriptTool, ReportsScriptErrorsOnStandardErrorAndUnreadableFilesWithExitOne)
+TEST(VelmoraScriptTool, EveryScriptErrorIsReportedAndEndsWithExitOne)
 {
     testsupport::TempDir dir;
+    dir.WriteFile(L"fine.lua", "function Fine() return 3 end\n");
     dir.WriteFile(L"broken.lua", "x = = 1\n");
     dir.WriteFile(L"fails.lua", "local t = nil\nprint(t.field)\n");
-    std::string d = dir.NativePath();
-    std::string out, err;
-    int status = RunCommand(Tool("velmora-script") + " " + d + "/broken.lua " + d + "/fails.lua", &out, &err);
-    EXPECT_EQ(status, 0) << "script errors are the script's";
-    EXPECT_EQ(out, "");
-    EXPECT_NE(err.find("[string \"lua_tinker::dobuffer()\"]:1: unexpected symbol near '='"),
-              std::string::npos)
-        << err;
-    EXPECT_NE(err.find("attempt to index local 't' (a nil value)"), std::string::npos) << err;
-    EXPECT_NE(err.find("\t<call stack>\n"), std::string::npos) << err;
+    dir.WriteFile(L"callfails.lua", "function Boom() error('boom') end\n");
+    dir.WriteFile(L"spins.lua", "while true do end\n");
+    // A script with an _ALERT of its own still gets its reports, and is still checked.
+    dir.WriteFile(L"ownalert.lua", "seen = 0\nfunction _ALERT(text) seen = seen + 1 end\n"
+                                   "function Seen() return seen > 0 and 1 or 0 end\nlocal t = nil\nprint(t.field)\n");
+    // Handing a text to _ALERT is no error.
+    dir.WriteFile(L"notes.lua", "_ALERT('just a note')\n");
+    const std::string d = dir.NativePath();
+    struct
+    {
+        std::string args;
+        int exitCode;
+        std::string out;
+        std::string inErr;
+    } cases[] = {
+        {"--call Fine fine.lua", 0, "3\n", ""},
+        {"notes.lua", 0, "", "just a note"},
+        {"broken.lua fine.lua", 1, "", "[string \"lua_tinker::dobuffer()\"]:1: unexpected symbol near '='"},
+        {"fails.lua", 1, "", "attempt to index local 't' (a nil value)\n\t<call stack>\n"},
+        {"--call Boom callfails.lua", 1, "0\n", "boom"},
+        {"--call Missing fine.lua", 1, "0\n", "attempt to call global `Missing' (not a function)"},
+        {"--call Missing missing.lua fine.lua", 1, "0\n", "cannot read 'missing.lua'"},
+        {"--call Seen ownalert.lua", 1, "1\n", "attempt to index local 't' (a nil value)"},
+        {"--timeout 1 --call Fine spins.lua fine.lua", 1, "3\n", "still running after 1 seconds"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string out, err;
+        int status = RunCommand("cd '" + d + "' && " + Tool("velmora-script") + " " + c.args, &out, &err);
+        EXPECT_EQ(status, c.exitCode) << c.args << "\n" << err;
+        EXPECT_EQ(out, c.out) << c.args;
+        EXPECT_NE(err.find(c.inErr), std::string::npos) << c.args << "\n" << err;
+    }
 
-    status = RunCommand(Tool("velmora-script") + " --call Missing " + d + "/missing.lua " + d + "/fails.lua",
-                        &out, &err);
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(err.find("cannot read '" + d + "/missing.lua'"), std::string::npos) << err;
-    EXPECT_NE(err.find("attempt to call global `Missing' (not a function)"), std::string::npos)
-        << "the rest still ran";
-    EXPECT_EQ(out, "0\n");
-
-    for (const char* args : {"", " --call", " --bogus file.lua"})
-        EXPECT_EQ((RunCommand(Tool("velmora-script") + args, &out, &err)), 2) << args;
+    for (const char* args : {"", " --call", " --bogus file.lua", " --timeout 0 f.lua", " --timeout x f.lua",
+                             " --timeout"})
+        EXPECT_EQ((RunCommand(Tool("velmora-script") + args)), 2) << args;
 }
 
 TEST(VelmoraRegTool, SetGetDelete)
