@@ -3,9 +3,11 @@
 #include "launcher/patch/Downloader.h"
 #include "platform/text/TextCodec.h"
 #include "tools/zpak/Commands.h"
+#include "tools/zpak/PakAccess.h"
 #include "tools/zpak/Progress.h"
 #include "zpak/common/CommonFunction.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -21,11 +23,20 @@ void FileCount(uint32_t total, uint32_t done)
 }
 } // namespace
 
-int CmdPatch(const Args& args)
+int CmdPatch(const Args& arguments)
 {
+    Args args = arguments;
+    const bool wait = TakeWaitFlag(args);
+    auto verify = std::find(args.begin(), args.end(), std::string("--verify"));
+    const bool verifyAll = verify != args.end();
+    if (verifyAll)
+        args.erase(verify);
     if (args.size() < 3 || (args.size() - 3) % 2 != 0)
         return 2;
     CDownloader downloader;
+    downloader.SetWaitForLock(wait);
+    // Every stored file is read back before comparing, so damage nobody listed is fetched again.
+    downloader.GetRepairUtil().SetVerifyAlways(verifyAll);
     downloader.AddUrl(platform::text::Utf8ToWide(args[0]));
     for (size_t i = 3; i + 1 < args.size(); i += 2)
     {
