@@ -17,7 +17,10 @@ std::wstring Normalised(const std::wstring& folder)
 }
 } // namespace
 
-std::wstring CPakLock::FolderOfPak(const std::wstring& pakPath) { return Normalised(GetFolderPart(BackslashToSlash(pakPath))); }
+std::wstring CPakLock::FolderOfPak(const std::wstring& pakPath)
+{
+    return Normalised(GetFolderPart(BackslashToSlash(pakPath)));
+}
 
 std::wstring CPakLock::LockFilePath(const std::wstring& folder) { return Normalised(folder) + L"/" + kFileName; }
 

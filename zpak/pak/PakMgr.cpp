@@ -53,7 +53,7 @@ int CPakMgr::OpenSet(const std::wstring& path, bool writable, bool rebuildDamage
             break;
         auto volume = std::make_unique<CPak>();
         // A volume that would have to be rebuilt fails the set when rebuilding is not allowed;
-        // other failures leave it out, as the set has always done.
+        // any other failure of a volume leaves the set usable, as it always has.
         if (volume->Open(name, writable, rebuildDamaged) == kErrorPakBroken)
         {
             CloseAll();
