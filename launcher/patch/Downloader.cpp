@@ -94,6 +94,7 @@ std::wstring CDownloader::NextUrl()
 void CDownloader::Reset()
 {
     m_paks.CloseAll();
+    m_lock.Release();
     m_downloadedList.ReleaseAll(); // borrowed from the download list
     m_downloadList.Clear();
     m_deleteList.Clear();
@@ -292,7 +293,10 @@ int CDownloader::LoadPakSet()
     if (m_pakName.empty())
         return kErrorInvalidPointer;
     Status(L"팩파일 열기 시작.");
-    int r = m_paks.OpenSet(JoinPath(m_gameFolder, m_pakName), true);
+    const std::wstring pak = JoinPath(m_gameFolder, m_pakName);
+    int r = m_lock.IsHeld() ? 1 : m_lock.Acquire({m_gameFolder, CPakLock::FolderOfPak(pak)}, true, m_waitForLock);
+    if (r == 1)
+        r = m_paks.OpenSet(pak, true);
     Status(r == 1 ? L"팩파일 열기 완료." : L"팩파일 열기 실패.");
     if (r != 1)
         m_failedSubject = JoinPath(m_gameFolder, m_pakName);

@@ -3,6 +3,7 @@
 // the repair step, the comparison, the downloads (into the paks or as loose files) and the final
 // check of the paks.
 #include "zpak/info/FileInfoUtil.h"
+#include "zpak/pak/PakLock.h"
 #include "zpak/pak/PakMgr.h"
 #include "zpak/repair/PakRepairUtil.h"
 
@@ -70,6 +71,9 @@ public:
     // empty when none is left. The URL returned becomes the preferred one.
     std::wstring NextUrl();
 
+    // Whether LoadPakSet waits for another run's lock on the game folder instead of failing with
+    // kErrorPakLocked.
+    void SetWaitForLock(bool wait) { m_waitForLock = wait; }
     void SetGameFolder(const std::wstring& folder) { m_gameFolder = folder; }
     void SetPakName(const std::wstring& name) { m_pakName = name; }
     const std::wstring& GameFolder() const { return m_gameFolder; }
@@ -111,6 +115,9 @@ private:
     uint64_t m_downloadedBytes = 0;
     std::vector<std::wstring> m_refusedNames;
     std::wstring m_failedSubject;
+    // Held from LoadPakSet until Reset: no other run writes the game folder or the pak set meanwhile.
+    ZP::CPakLock m_lock;
+    bool m_waitForLock = false;
     ZP::CPakMgr m_paks;
     ZP::CPakRepairUtil m_repair;
 };

@@ -308,8 +308,9 @@ TEST_F(PatchChain, S5_HostileNamesAreRefused)
     // Everything else is patched, but the game is not complete: the run says so and fails.
     std::string out;
     ASSERT_EQ(Patch(server.Url(), Root() / "client", &out), 1) << out;
+    // Printed names escape a backslash, so a name cannot pose as an escape sequence.
     for (const char* name : {"../escaped.txt", "/tmp/velmora-absolute.txt", "KVGame/../../escaped2.txt", "C:evil.txt",
-                             "..\\escaped3.txt"})
+                             "..\\\\escaped3.txt"})
         EXPECT_NE(out.find(std::string("refused server file name: ") + name + "\n"), std::string::npos) << name << out;
     EXPECT_NE(out.find("error 14110: "), std::string::npos) << out;
     EXPECT_FALSE(stdfs::exists(Root() / "escaped.txt"));

@@ -278,6 +278,26 @@ TEST(FileList, BadMagicsTruncationAndHostileCounts)
     huge[11] = '\x7F';
     EXPECT_EQ(Load(dir.WriteFile(L"f.info", huge), header), kErrorInvalidData);
 
+    // A name that fills its whole field has no terminator: it was longer than a record holds, and
+    // taken cut it would name another file. 255 units and a terminator are the longest name.
+    for (size_t units : {255u, 256u})
+    {
+        sListWriter w;
+        w.Text("FILS");
+        for (int i = 0; i < 4; ++i)
+            w.U32(0);
+        w.Text("FILZ");
+        w.U32(1);
+        w.Record(std::u16string(units, u'a'), 10, 1700000000, kLocPak);
+        w.U32(24);
+        w.Text("FILE");
+        int r = Load(dir.WriteFile(L"long.info", w.bytes), header);
+        EXPECT_EQ(r, units == 255 ? 1 : kErrorNameTooLong) << units;
+        EXPECT_EQ(list.Count(), units == 255 ? 1u : 0u) << units;
+    }
+    EXPECT_TRUE(CFileInfo::FitsName(std::wstring(255, L'a')));
+    EXPECT_FALSE(CFileInfo::FitsName(std::wstring(254, L'a') + L"\U0001F600"));
+
     // A raised stop flag ends the load.
     CStopper::SetStopRequested(true);
     int stopped = Load(dir.WriteFile(L"g.info", ListFile(2)), header);

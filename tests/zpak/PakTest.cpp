@@ -138,10 +138,30 @@ TEST_F(PakFixture, DamagedTablesNeverCrashTheReader)
         std::string bad = good;
         c.spoil(bad, put);
         dir.WriteFile(L"bad.pak", bad);
-        CPak pak;
-        ASSERT_EQ(pak.Open(dir.Join(L"bad.pak"), false), 1) << c.what;
-        EXPECT_EQ(pak.AllRecords().CountLive(true), c.expected) << c.what;
+        {
+            CPak pak;
+            ASSERT_EQ(pak.Open(dir.Join(L"bad.pak"), false), 1) << c.what;
+            EXPECT_EQ(pak.AllRecords().CountLive(true), c.expected) << c.what;
+            EXPECT_TRUE(pak.Damage().Any()) << c.what << ": a reader must learn the pak is not whole";
+        }
+        // Maintenance refuses and keeps every byte; the patcher, which refills it, may rebuild it.
+        {
+            CPak pak;
+            EXPECT_EQ(pak.Open(dir.Join(L"bad.pak"), true, false), kErrorPakBroken) << c.what;
+        }
+        EXPECT_TRUE(dir.ReadFile(L"bad.pak") == bad) << c.what;
+        CPak rebuilt;
+        EXPECT_EQ(rebuilt.Open(dir.Join(L"bad.pak"), true, true), 1) << c.what;
     }
+    // A pak with nothing added yet has no table, and is not damaged.
+    dir.WriteFile(L"fresh.pak", "");
+    {
+        CPak fresh;
+        ASSERT_EQ(fresh.Open(dir.Join(L"fresh.pak"), true, false), 1);
+    }
+    CPak fresh;
+    ASSERT_EQ(fresh.Open(dir.Join(L"fresh.pak"), false), 1);
+    EXPECT_FALSE(fresh.Damage().Any());
 }
 
 TEST_F(PakFixture, TailOfAShorterReplacementBecomesFreeSpaceOnlyWhenLarge)
@@ -187,7 +207,7 @@ TEST_F(PakFixture, LongerReplacementNeverOverwritesItsNeighbour)
     EXPECT_EQ(Extract(pak, L"b.bin"), testsupport::RandomBytes(1000, 9));
 }
 
-TEST_F(PakFixture, OverlappingRecordsAreDroppedAndThePakCompactedOnOpen)
+TEST_F(PakFixture, OverlappingRecordsAreReadAroundReadOnlyAndCompactedAwayWritable)
 {
     {
         CPak pak;
@@ -203,16 +223,27 @@ TEST_F(PakFixture, OverlappingRecordsAreDroppedAndThePakCompactedOnOpen)
         bytes[512012 + 620 + 8 + i] = static_cast<char>(bPos >> (8 * i));
     dir.WriteFile(L"game.pak", bytes);
 
-    CPak pak;
-    ASSERT_EQ(pak.Open(PakPath(), false), 1);
-    EXPECT_EQ(pak.FindByPath(L"a.bin"), nullptr);
-    EXPECT_EQ(pak.FindByPath(L"b.bin"), nullptr);
-    EXPECT_EQ(Extract(pak, L"c.bin"), testsupport::RandomBytes(4000, 13));
-    pak.Close();
+    {
+        CPak pak;
+        ASSERT_EQ(pak.Open(PakPath(), false), 1);
+        EXPECT_EQ(pak.FindByPath(L"a.bin"), nullptr);
+        EXPECT_EQ(pak.FindByPath(L"b.bin"), nullptr);
+        EXPECT_EQ(pak.Damage().overlapping, 2u);
+        EXPECT_EQ(pak.LeftOut().Count(), 2u);
+        EXPECT_EQ(Extract(pak, L"c.bin"), testsupport::RandomBytes(4000, 13));
+    }
+    EXPECT_TRUE(dir.ReadFile(L"game.pak") == bytes) << "a read-only open never writes";
+
+    {
+        CPak pak;
+        ASSERT_EQ(pak.Open(PakPath(), true), 1);
+        EXPECT_EQ(pak.FindByPath(L"a.bin"), nullptr);
+    }
     std::string after = dir.ReadFile(L"game.pak");
     EXPECT_EQ(after.size(), 15728640u + 4000u) << "compacted: only c's data is left";
     CPak again;
     ASSERT_EQ(again.Open(PakPath(), false), 1);
+    EXPECT_FALSE(again.Damage().Any());
     EXPECT_EQ(again.AllRecords().CountLive(true), 1u);
     EXPECT_EQ(Extract(again, L"c.bin"), testsupport::RandomBytes(4000, 13));
 }
@@ -312,4 +343,59 @@ TEST_F(PakFixture, DamagedPlainFileIsNotLeftBehindWhenExtracted)
     EXPECT_FALSE(extracted);
     EXPECT_EQ(reported, kErrorCrcMismatch);
     EXPECT_FALSE(FileExists(target.Join(L"Data/plain.bin")));
+}
+
+TEST_F(PakFixture, ServerDataThatCannotBeReadBackIsNeverStored)
+{
+    const std::string plain = testsupport::RandomBytes(5000, 21);
+    char* packed = nullptr;
+    uint32_t packedSize = 0;
+    ASSERT_TRUE(Compress(kZipZlib, &packed, &packedSize, plain.data(), static_cast<uint32_t>(plain.size())));
+    const std::string stream(packed, packedSize);
+    FreeBuffer(packed);
+    // A normal server record: one zlib stream that unpacks to the file.
+    auto serverRecord = [&](const wchar_t* name) {
+        CFileInfo r;
+        r.SetName(name);
+        r.base.Loc = kLocPak;
+        r.base.size = static_cast<uint32_t>(stream.size());
+        r.base.unzipsize = r.base.OrgSize = static_cast<uint32_t>(plain.size());
+        r.base.FileTime = 1700000000;
+        return r;
+    };
+    struct
+    {
+        const char* what;
+        void (*spoil)(CFileInfo&);
+        int expected;
+    } cases[] = {
+        {"an intact record", [](CFileInfo&) {}, 1},
+        {"no bytes for 5000", [](CFileInfo& r) { r.base.size = 0; }, kErrorDataSize},
+        {"one byte more promised", [](CFileInfo& r) { r.base.OrgSize += 1; }, kErrorDataSize},
+        {"an impossible size", [](CFileInfo& r) { r.base.OrgSize = 0xFFFFFFF0u; }, 0},
+    };
+    const std::wstring source = dir.WriteFile(L"stream.bin", stream);
+    CPak pak;
+    ASSERT_EQ(pak.Open(PakPath(), true), 1);
+    int n = 0;
+    for (const auto& c : cases)
+    {
+        std::wstring name = L"f" + std::to_wstring(n++) + L".bin";
+        CFileInfo record = serverRecord(name.c_str());
+        c.spoil(record);
+        CFile file;
+        ASSERT_EQ(file.Open(source.c_str(), kModeRead, 0), 1);
+        int r = pak.AddFileData(&file, &record, true);
+        const CFileInfo* stored = pak.FindByPath(name);
+        if (c.expected == 1)
+        {
+            EXPECT_EQ(r, 1) << c.what;
+            EXPECT_EQ(Extract(pak, name), plain) << c.what;
+            continue;
+        }
+        EXPECT_NE(r, 1) << c.what;
+        if (c.expected != 0)
+            EXPECT_EQ(r, c.expected) << c.what;
+        EXPECT_TRUE(!stored || stored->base.deleted == 1) << c.what << ": no live record of unreadable data";
+    }
 }

@@ -1,6 +1,7 @@
 // "info": dumps a ".info" list file.
 #include "platform/text/TextCodec.h"
 #include "tools/zpak/Commands.h"
+#include "tools/zpak/Printable.h"
 #include "zpak/file/File.h"
 #include "zpak/info/FileInfoUtil.h"
 #include "zpak/message/PatchSystemMessage.h"
@@ -32,7 +33,7 @@ int CmdInfo(const Args& args)
     {
         const ZP::sFileInfoBase& b = rec->base;
         std::printf("%s\t%u\t%u\t%u\t%u\t%u\t%u\t%u\t%u\t%u\t%08u\t%06u\t%08x\t%08x\t%s\n",
-                    platform::text::WideToUtf8(rec->Name()).c_str(), b.Loc, b.deleted, b.FilePos, b.size, b.OrgSize,
+                    PrintableName(rec->Name()).c_str(), b.Loc, b.deleted, b.FilePos, b.size, b.OrgSize,
                     b.zip, b.enc, b.unzipsize, b.FileTime, b.Date, b.Time, b.OrgCrc, b.ZipCrc,
                     rec->HasCrc() ? "CRC2" : "");
     }

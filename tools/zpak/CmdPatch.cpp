@@ -3,19 +3,31 @@
 #include "launcher/patch/Downloader.h"
 #include "platform/text/TextCodec.h"
 #include "tools/zpak/Commands.h"
+#include "tools/zpak/PakAccess.h"
+#include "tools/zpak/Printable.h"
 #include "tools/zpak/Progress.h"
 #include "zpak/common/CommonFunction.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
 namespace zpak_cli
 {
-int CmdPatch(const Args& args)
+int CmdPatch(const Args& arguments)
 {
+    Args args = arguments;
+    const bool wait = TakeWaitFlag(args);
+    auto verify = std::find(args.begin(), args.end(), std::string("--verify"));
+    const bool verifyAll = verify != args.end();
+    if (verifyAll)
+        args.erase(verify);
     if (args.size() < 3 || (args.size() - 3) % 2 != 0)
         return 2;
     CDownloader downloader;
+    downloader.SetWaitForLock(wait);
+    // Every stored file is read back before comparing, so damage nobody listed is fetched again.
+    downloader.GetRepairUtil().SetVerifyAlways(verifyAll);
     downloader.AddUrl(platform::text::Utf8ToWide(args[0]));
     for (size_t i = 3; i + 1 < args.size(); i += 2)
     {
@@ -44,7 +56,7 @@ int CmdPatch(const Args& args)
                 static_cast<unsigned long long>(bytes), downloader.DeleteCount(), seconds,
                 seconds > 0 ? static_cast<double>(bytes) / seconds / 1e6 : 0.0);
     for (const std::wstring& name : downloader.RefusedNames())
-        std::fprintf(stderr, "refused server file name: %s\n", PrintableText(name).c_str());
+        std::fprintf(stderr, "refused server file name: %s\n", PrintableName(name).c_str());
     std::wstring subject = downloader.FailedSubject();
     downloader.Reset();
     return r == 1 ? 0 : PrintError(r, subject);

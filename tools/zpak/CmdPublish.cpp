@@ -2,6 +2,7 @@
 // serve it. Older ".dat" files are kept: clients on older versions can still patch.
 #include "platform/text/TextCodec.h"
 #include "tools/zpak/Commands.h"
+#include "tools/zpak/Printable.h"
 #include "tools/zpak/Progress.h"
 #include "zpak/archive/ZipArchive.h"
 #include "zpak/codec/ZipMgr.h"
@@ -10,6 +11,7 @@
 #include "zpak/crc/Crc32.h"
 #include "zpak/file/File.h"
 #include "zpak/info/FileInfoUtil.h"
+#include "zpak/message/PatchSystemMessage.h"
 #include "zpak/scan/LocalFile.h"
 
 #include <cstdio>
@@ -114,6 +116,19 @@ int CmdPublish(const Args& args)
     ZP::CLocalFile scan;
     if (!scan.Scan(game, true, true, nullptr, true))
         return PrintError(ZP::kErrorFileSearch);
+
+    // A cut name would be listed under one name and stored as a ".dat" under another: every client
+    // patch would fail. Nothing is published while one is too long.
+    int tooLong = 0;
+    for (const std::wstring& name : scan.Paths())
+        if (!ZP::CFileInfo::FitsName(name))
+        {
+            std::fprintf(stderr, "%s: error %d: %s\n", PrintableName(name).c_str(), ZP::kErrorNameTooLong,
+                         platform::text::WideToUtf8(ZP::GetMessageText(ZP::kErrorNameTooLong)).c_str());
+            ++tooLong;
+        }
+    if (tooLong)
+        return PrintError(ZP::kErrorNameTooLong);
 
     ZP::vFileInfo list;
     uint64_t total = 0, done = 0;

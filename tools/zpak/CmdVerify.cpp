@@ -1,10 +1,13 @@
-// "verify": reads back every live packed record of a pak set and names the damaged ones. The
-// launcher's verification pass would add them to its repair list; the tool only reports.
+// "verify": reads back every live packed record of a pak set, names the damaged ones, and puts them
+// on the game folder's repair list, so that the next patch run downloads them again.
 #include "platform/text/TextCodec.h"
 #include "tools/zpak/Commands.h"
+#include "tools/zpak/PakAccess.h"
+#include "tools/zpak/Printable.h"
 #include "tools/zpak/Progress.h"
+#include "zpak/common/CommonFunction.h"
 #include "zpak/message/PatchSystemMessage.h"
-#include "zpak/pak/PakMgr.h"
+#include "zpak/repair/PakRepair.h"
 #include "zpak/repair/PakRepairUtil.h"
 
 #include <cstdio>
@@ -15,32 +18,55 @@ namespace
 {
 bool IsLivePacked(const ZP::CFileInfo* r) { return r && r->base.Loc == ZP::kLocPak && r->base.deleted != 1; }
 
-// A tab or line break inside a stored name must not split or fake a report line.
-std::string PrintableName(const std::wstring& name)
+void PrintFinding(const std::wstring& name, int code)
 {
-    std::string text = platform::text::WideToUtf8(name);
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return text;
+    std::printf("%s\t%d\t%s\n", PrintableName(name).c_str(), code,
+                platform::text::WideToUtf8(ZP::GetMessageText(code)).c_str());
+    std::fflush(stdout);
 }
 } // namespace
 
-int CmdVerify(const Args& args)
+int CmdVerify(const Args& arguments)
 {
-    if (args.size() != 1)
+    Args args = arguments;
+    const bool wait = TakeWaitFlag(args);
+    std::wstring game;
+    if (args.size() == 3 && args[1] == "--game")
+        game = platform::text::Utf8ToWide(args[2]);
+    else if (args.size() != 1)
         return 2;
+    ZP::CPakLock lock;
     ZP::CPakMgr set;
-    int r = set.OpenSet(platform::text::Utf8ToWide(args[0]), false);
-    if (r != 1)
-        return PrintError(r);
+    if (OpenPakSet(set, lock, args[0], false, wait) != 0)
+        return 1;
+    // The patcher looks for the list in the game folder, which holds the pak unless told otherwise.
+    if (game.empty())
+        game = ZP::CPakLock::FolderOfPak(platform::text::Utf8ToWide(args[0]));
+    ZP::CPakRepairUtil repair; // points the list at "_tmp": the game folder is set after it
+    ZP::CPakRepair::Get().SetFolder(0, ZP::BackslashToSlash(ZP::JoinPath(game, L"_tmp")));
+
+    int damaged = 0;
+    auto found = [&damaged](const ZP::CFileInfo& record, int code) {
+        PrintFinding(record.Name(), code);
+        ZP::AppendToRepairList(&record, code);
+        ++damaged;
+    };
+    // What the open had to leave out is damage too: the set cannot be read in full.
+    int volumeDamage = ReportDamage(set);
+    for (size_t v = 0; const ZP::CPak* pak = set.VolumeAt(v); ++v)
+    {
+        const ZP::sPakDamage& d = pak->Damage();
+        if (d.notAPak || d.tableUnreadable || d.dropped > pak->LeftOut().Count())
+            PrintFinding(pak->Path(), ZP::kErrorPakBroken);
+        for (const ZP::CFileInfo* rec : pak->LeftOut())
+            found(*rec, ZP::kErrorPakBroken);
+    }
 
     uint64_t total = 0, done = 0;
     for (const ZP::CFileInfo* rec : set.MergedIndex())
         if (IsLivePacked(rec))
             total += rec->base.size;
     CProgressLine progress;
-    int damaged = 0;
     for (const ZP::CFileInfo* rec : set.MergedIndex())
     {
         ZP::CPak* volume = IsLivePacked(rec) ? set.VolumeAt(rec->Volume) : nullptr;
@@ -50,16 +76,16 @@ int CmdVerify(const Args& args)
         if (code != 1)
         {
             progress.Finish();
-            std::printf("%s\t%d\t%s\n", PrintableName(rec->Name()).c_str(), code,
-                        platform::text::WideToUtf8(ZP::GetMessageText(code)).c_str());
-            std::fflush(stdout);
-            ++damaged;
+            found(*rec, code);
         }
         done += rec->base.size;
         progress.Update(done, total);
     }
     progress.Finish();
-    return damaged ? 1 : 0;
+    if (damaged)
+        std::fprintf(stderr, "zpak: %d damaged file(s) put on the repair list %s: the next patch fetches them again\n",
+                     damaged, PrintableName(ZP::CPakRepair::Get().Path()).c_str());
+    return damaged || volumeDamage ? 1 : 0;
 }
 
 } // namespace zpak_cli

@@ -26,8 +26,5 @@ int CmdVerify(const Args& args);
 int PrintError(int code);
 // The same, led by the file the error concerns ("SUBJECT: error CODE: MESSAGE") when there is one.
 int PrintError(int code, const std::wstring& subject);
-// Text as UTF-8 with control characters written as escapes, so that a name from a file or a
-// server can neither split a line nor drive the terminal.
-std::string PrintableText(const std::wstring& text);
 
 } // namespace zpak_cli

@@ -1,33 +1,13 @@
 // How the tool reports a failure: the code, its message and the file it concerns.
 #include "platform/text/TextCodec.h"
 #include "tools/zpak/Commands.h"
+#include "tools/zpak/Printable.h"
 #include "zpak/message/PatchSystemMessage.h"
 
 #include <cstdio>
 
 namespace zpak_cli
 {
-
-std::string PrintableText(const std::wstring& text)
-{
-    std::string out;
-    for (unsigned char c : platform::text::WideToUtf8(text))
-    {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c < 0x20 || c == 0x7F)
-        {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\x%02x", c);
-            out += escaped;
-        }
-        else
-            out.push_back(static_cast<char>(c));
-    }
-    return out;
-}
 
 int PrintError(int code) { return PrintError(code, std::wstring()); }
 
@@ -37,7 +17,7 @@ int PrintError(int code, const std::wstring& subject)
     if (subject.empty())
         std::fprintf(stderr, "error %d: %s\n", code, message.c_str());
     else
-        std::fprintf(stderr, "%s: error %d: %s\n", PrintableText(subject).c_str(), code, message.c_str());
+        std::fprintf(stderr, "%s: error %d: %s\n", PrintableName(subject).c_str(), code, message.c_str());
     return 1;
 }
 

@@ -141,18 +141,29 @@ void CFileInfo::WriteName(uint8_t out[kNameBytes]) const
     }
 }
 
-void CFileInfo::ReadName(const uint8_t in[kNameBytes])
+bool CFileInfo::ReadName(const uint8_t in[kNameBytes])
 {
     std::u16string units;
     // The last unit is always taken as the terminator, even in a damaged record.
+    bool terminated = false;
     for (size_t i = 0; i < kNameUnits - 1; ++i)
     {
         char16_t u = static_cast<char16_t>(in[i * 2] | (in[i * 2 + 1] << 8));
         if (u == 0)
+        {
+            terminated = true;
             break;
+        }
         units.push_back(u);
     }
+    terminated = terminated || (in[kNameBytes - 2] | in[kNameBytes - 1]) == 0;
     m_name = platform::text::Utf16ToWide(units);
+    return terminated;
+}
+
+bool CFileInfo::FitsName(const std::wstring& name)
+{
+    return platform::text::WideToUtf16(name).size() <= kNameUnits - 1;
 }
 
 } // namespace ZP

@@ -82,8 +82,11 @@ public:
     void WriteRecord(uint8_t out[kRecordBytes]) const;
     void ReadRecord(const uint8_t in[kRecordBytes]);
     void WriteName(uint8_t out[kNameBytes]) const;
-    // The stored keys are kept as they were read.
-    void ReadName(const uint8_t in[kNameBytes]);
+    // The stored keys are kept as they were read. False when the field holds no terminator (the
+    // name was cut to fit); the first 255 units are taken all the same.
+    bool ReadName(const uint8_t in[kNameBytes]);
+    // Whether a name fits a record whole (255 UTF-16 units); SetName cuts longer ones.
+    static bool FitsName(const std::wstring& name);
 
 private:
     std::wstring m_name;

@@ -170,7 +170,15 @@ int CFileInfoUtil::LoadFileList(IFileBase* file, sFileListSaveLoad* header)
             delete r;
             break;
         }
-        r->ReadName(name);
+        if (!r->ReadName(name))
+        {
+            // A name that fills the whole field was longer than a record holds: taken cut, it
+            // would name another file.
+            LogWarnF(L"name longer than %d characters : %s...", static_cast<int>(kNameUnits - 1), r->Name().c_str());
+            delete r;
+            list.Clear();
+            return CloseWith(file, kErrorNameTooLong, kWhere);
+        }
         list.Add(r);
         bytes += kRecordBytes + got;
         Notify(hooks.recordName, r->Name().c_str());

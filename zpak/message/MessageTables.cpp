@@ -153,6 +153,8 @@ const sMessageEntry kLibraryMessages[] = {
     {14087, L"Url이 설정되어 있지 않습니다."},
     {14088, L"파일인포를 추가하는데 실패했습니다."},
     {14089, L"파일을 복사하는데 실패했습니다."},
+    {14107, L"다른 작업이 게임 폴더를 사용하고 있습니다."},
+    {14108, L"파일 이름이 너무 깁니다."},
 };
 const size_t kLibraryMessageCount = sizeof(kLibraryMessages) / sizeof(kLibraryMessages[0]);
 

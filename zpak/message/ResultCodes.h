@@ -46,6 +46,10 @@ constexpr int kErrorDecrypt = 14081;
 constexpr int kErrorNotOpen = 14082;
 constexpr int kErrorAlreadyOpen = 14083;
 constexpr int kErrorStopped = 14085;
+// Another run writes the game folder or pak set (or inspects it while a writer asks).
+constexpr int kErrorPakLocked = 14107;
+// A relative name longer than a record holds (255 UTF-16 units).
+constexpr int kErrorNameTooLong = 14108;
 
 
 constexpr int kErrorDiskFull = 14091;

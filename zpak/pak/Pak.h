@@ -30,6 +30,17 @@ struct sPakHeader
     uint32_t reserved36 = 0;
 };
 
+// What an open found wrong with a pak. A read-only open reads around all of it; a writable open
+// repairs overlaps, and rebuilds the rest only when asked to (see Open).
+struct sPakDamage
+{
+    bool notAPak = false;         // content without a readable pak header
+    bool tableUnreadable = false; // the info table cannot be read to its end marker
+    uint32_t dropped = 0;         // records left out: no record sign, or data past the end of the file
+    uint32_t overlapping = 0;     // live records whose data overlap (left out of a read-only open)
+    bool Any() const { return notAPak || tableUnreadable || dropped > 0 || overlapping > 0; }
+};
+
 class CPak : public CHashTable
 {
 public:
@@ -37,8 +48,12 @@ public:
     ~CPak() override;
 
     void Reset();
-    int Open(const std::wstring& path, bool writable);
+    // rebuildDamaged (writable only): a pak whose table cannot be read, or that lost records, is
+    // recreated empty, as the patcher wants for a pak it refills from the server; without it the
+    // open fails with kErrorPakBroken and the file is left as it is.
+    int Open(const std::wstring& path, bool writable, bool rebuildDamaged = true);
     bool Reopen(bool rebuild);
+    // 1, or what stopped it: the open error, or the code of the record that could not be extracted.
     int OpenAndExtract(const std::wstring& path, const std::wstring& targetFolder);
     void Close();
     bool Compact();
@@ -47,11 +62,16 @@ public:
     bool ReadHeader();
     bool WriteInfoTable();
     bool ReadInfoTable(bool scanGaps);
-    // Marks records whose data overlap as deleted; with any, rebuilds and compacts the pak.
+    // Marks records whose data overlap as deleted; with any, rebuilds and compacts a writable pak.
+    // A read-only pak is never written: the records are only left out of its index in memory.
     bool RepairOverlaps(bool addToFree, vFileInfo* output);
     int AddFileData(IFileBase* source, const CFileInfo* sourceRecord, bool transport);
     bool AddRecord(CFileInfo* record, bool write);
     int VerifyStored(const CFileInfo* record);
+    // The verdict on one live packed record: 1 when its stored bytes match their check values and
+    // decode to OrgSize bytes (a record without bytes must have OrgSize 0), or when it cannot be
+    // judged (too large to decode, encrypted while skipEncrypted); else the code of what is wrong.
+    int CheckRecord(const CFileInfo& record, bool skipEncrypted);
     // keep: *buffer receives a new buffer (FreeBuffer); else the bytes are copied into *buffer,
     // which must hold OrgSize bytes.
     int ReadFileData(const CFileInfo* record, bool keep, char** buffer, uint32_t* length);
@@ -79,6 +99,10 @@ public:
                      bool transport, uint32_t& written);
     bool WriteRecord(CFileInfo* record);
 
+    const sPakDamage& Damage() const { return m_damage; }
+    // Copies of the records an open left out (dropped with a readable name, or overlapping).
+    const vFileInfo& LeftOut() const { return m_leftOut; }
+
     bool IsOpen() const;
     bool IsWritable() const { return m_writable; }
     uint32_t Base() const { return m_base; }
@@ -89,6 +113,8 @@ public:
 
     static constexpr uint32_t kStep = 1048576;
     static constexpr uint32_t kMoveChunk = 100000;
+    // Largest plain size a record may decode to in memory.
+    static constexpr uint32_t kMaxDecodedBytes = 1u << 30;
 
 private:
     // Every index and free record keeps pointing at live memory through these helpers.
@@ -104,6 +130,9 @@ private:
     uint32_t m_base = 0;
     bool m_writable = false;
     std::wstring m_path;
+    sPakDamage m_damage;
+    vFileInfo m_leftOut;
+    int m_extractError = 0; // why the last ExtractAll stopped
 };
 
 } // namespace ZP

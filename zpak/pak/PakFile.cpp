@@ -49,6 +49,8 @@ void CPak::Reset()
     m_header = sPakHeader();
     m_tableEnd = 0;
     m_base = 0;
+    m_damage = sPakDamage();
+    m_leftOut.Clear();
 }
 
 uint32_t CPak::FindBase()
@@ -124,7 +126,7 @@ int CPak::Create(const std::wstring& path)
     return 1;
 }
 
-int CPak::Open(const std::wstring& path, bool writable)
+int CPak::Open(const std::wstring& path, bool writable, bool rebuildDamaged)
 {
     Reset();
     if (path.empty())
@@ -138,16 +140,45 @@ int CPak::Open(const std::wstring& path, bool writable)
         return Create(path);
     }
     m_path = path;
+    const uint64_t fileSize = m_file->GetSize();
     m_base = FindBase();
-    ReadHeader();
+    const bool header = ReadHeader();
+    // An empty file, or a pak created with nothing added yet, has no table: that is not damage.
+    m_damage.notAPak = fileSize > 0 && !header;
     if (ReadInfoTable(writable))
     {
-        RepairOverlaps(true, nullptr);
-        return 1;
+        if (m_damage.dropped == 0 || !writable || rebuildDamaged)
+        {
+            RepairOverlaps(true, nullptr);
+            return 1;
+        }
     }
-    Clear();
+    else
+    {
+        Clear();
+        // Records read before the table broke off say nothing more than that it did.
+        m_damage.dropped = 0;
+        m_leftOut.Clear();
+        const bool stored = header && (m_header.DataEnd > m_base + kDataOffset || m_header.RecordCount > 0);
+        uint8_t marker[4] = {0, 0, 0, 0};
+        const bool written = ReadAt(static_cast<uint64_t>(m_base) + kTableOffset, marker, 4) &&
+                             (marker[0] | marker[1] | marker[2] | marker[3]) != 0;
+        m_damage.tableUnreadable = stored || written;
+        if (!writable)
+            return 1;
+        if (!m_damage.Any())
+            return Create(path); // nothing added yet: the table comes with the first record
+    }
     if (!writable)
         return 1;
+    if (!rebuildDamaged)
+    {
+        LogWarnF(L"damaged pak left as it is : %s", path.c_str());
+        ZP_LOG_ERROR(kErrorPakBroken, "CPak::Open");
+        m_file->Close();
+        Clear();
+        return kErrorPakBroken;
+    }
     LogWarnF(L"damaged pak table, recreating : %s", path.c_str());
     return Create(path);
 }
@@ -155,6 +186,8 @@ int CPak::Open(const std::wstring& path, bool writable)
 bool CPak::ReadInfoTable(bool scanGaps)
 {
     Clear();
+    m_leftOut.Clear();
+    m_damage.dropped = 0;
     const uint64_t fileSize = m_file->GetSize();
     const uint64_t tableStart = static_cast<uint64_t>(m_base) + kTableOffset;
     const uint64_t dataStart = static_cast<uint64_t>(m_base) + kDataOffset;
@@ -186,6 +219,14 @@ bool CPak::ReadInfoTable(bool scanGaps)
         bool inside = static_cast<uint64_t>(record->base.FilePos) + record->base.size <= fileSize;
         if (!valid || !inside || !Add(record))
         {
+            // A record that is not one, or whose data the file no longer holds, is lost data; an
+            // equal record indexed twice loses nothing.
+            if (!valid || !inside)
+            {
+                ++m_damage.dropped;
+                if (valid)
+                    m_leftOut.AddCopy(record);
+            }
             delete record;
             return valid;
         }
@@ -292,7 +333,12 @@ bool CPak::WriteInfoTable()
 void CPak::MarkAndCollect(bool addToFree, CFileInfo* record, vFileInfo* output)
 {
     record->base.deleted = 1;
-    if (addToFree)
+    if (!m_writable)
+    {
+        ++m_damage.overlapping;
+        m_leftOut.AddCopy(record);
+    }
+    else if (addToFree)
         m_free.push_back(record);
     // The output gets copies: compaction deletes the free records themselves.
     if (output)
@@ -332,6 +378,12 @@ bool CPak::RepairOverlaps(bool addToFree, vFileInfo* output)
     }
     if (!any)
         return true;
+    if (!m_writable)
+    {
+        // Inspecting never writes: the overlapping records are only read around.
+        LogWarnF(L"overlapping records left out : %s", m_path.c_str());
+        return true;
+    }
     LogWarnF(L"overlapping records dropped : %s", m_path.c_str());
     if (Reopen(true))
         Compact();

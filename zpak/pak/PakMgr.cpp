@@ -30,7 +30,7 @@ void CPakMgr::CloseAll()
     m_volumes.clear();
 }
 
-int CPakMgr::OpenSet(const std::wstring& path, bool writable)
+int CPakMgr::OpenSet(const std::wstring& path, bool writable, bool rebuildDamaged)
 {
     CloseAll();
     if (path.empty())
@@ -42,7 +42,7 @@ int CPakMgr::OpenSet(const std::wstring& path, bool writable)
         CreateParentFolders(path);
     }
     auto main = std::make_unique<CPak>();
-    int r = main->Open(path, writable);
+    int r = main->Open(path, writable, rebuildDamaged);
     if (r != 1)
         return r;
     m_volumes.push_back(std::move(main));
@@ -52,7 +52,13 @@ int CPakMgr::OpenSet(const std::wstring& path, bool writable)
         if (!FileExists(name))
             break;
         auto volume = std::make_unique<CPak>();
-        volume->Open(name, writable);
+        // A volume that would have to be rebuilt fails the set when rebuilding is not allowed;
+        // any other failure of a volume leaves the set usable, as it always has.
+        if (volume->Open(name, writable, rebuildDamaged) == kErrorPakBroken)
+        {
+            CloseAll();
+            return kErrorPakBroken;
+        }
         m_volumes.push_back(std::move(volume));
     }
     m_path = path;

@@ -19,7 +19,8 @@ public:
     CPakMgr& operator=(const CPakMgr&) = delete;
 
     void CloseAll();
-    int OpenSet(const std::wstring& path, bool writable);
+    // rebuildDamaged: see CPak::Open; a damaged volume fails the whole set when it is false.
+    int OpenSet(const std::wstring& path, bool writable, bool rebuildDamaged = true);
     int ReopenAll(bool rebuild);
     int Unpack(const std::wstring& path, const std::wstring& targetFolder);
     int AddFile(IFileBase* source, const CFileInfo* sourceRecord, bool download);

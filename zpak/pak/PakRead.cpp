@@ -75,6 +75,38 @@ int CPak::VerifyStored(const CFileInfo* record)
     return 1;
 }
 
+int CPak::CheckRecord(const CFileInfo& record, bool skipEncrypted)
+{
+    const sFileInfoBase& b = record.base;
+    // A record without bytes has nothing that could be damaged, but it must describe an empty file.
+    if (b.size == 0)
+        return b.OrgSize == 0 ? 1 : kErrorDataSize;
+    // Stored data never lies inside the header or the info table: the record itself is garbage.
+    if (b.FilePos <= m_tableEnd)
+        return kErrorPakBroken;
+    const bool plain = b.zip == 0 && b.enc == 0;
+    // What the record promises must be what a reader can produce: plain bytes are the file, and a
+    // compressed file unpacks to its own size, small enough to decode in one buffer.
+    if (plain ? b.size != b.OrgSize
+              : (b.zip != 0 && b.unzipsize != b.OrgSize) || (b.size < kLargeFileBytes && b.OrgSize > kMaxDecodedBytes))
+        return kErrorDataSize;
+    int r = VerifyStored(&record);
+    if (r == kErrorCrcMismatch || r == kErrorSumMismatch || r == kErrorStopped || r == kErrorFileRead)
+        return r;
+    if (plain || (skipEncrypted && b.enc != 0))
+        return 1; // decoding would only repeat the check just made over the same bytes
+    char* data = nullptr;
+    uint32_t length = 0;
+    r = ReadFileData(&record, true, &data, &length);
+    if (r == 1)
+    {
+        FreeBuffer(data);
+        return length == b.OrgSize ? 1 : kErrorDataSize;
+    }
+    // 14003: too large to decode in memory; its stored bytes were checked above.
+    return r == kErrorInvalidPointer ? 1 : r;
+}
+
 int CPak::ReadFileData(const CFileInfo* record, bool keep, char** buffer, uint32_t* length)
 {
     if (!record || !buffer || !length || record->base.size == 0 || record->base.size >= kLargeFileBytes)
@@ -167,6 +199,12 @@ bool CPak::ExtractFile(const CFileInfo* record, const std::wstring& targetFolder
 {
     if (!record)
         return false;
+    if (record->base.size == 0 && record->base.OrgSize != 0)
+    {
+        // No bytes were stored for content the record promises: an empty file would be a lie.
+        ZP_LOG_ERROR(kErrorDataSize, "CPak::ExtractFile");
+        return false;
+    }
     std::wstring target = TargetFor(targetFolder, record->Name(), "CPak::ExtractFile");
     if (target.empty())
         return false;
@@ -269,6 +307,9 @@ bool CPak::ExtractAll(const std::wstring& targetFolder)
         if (!ok)
         {
             LogWarnF(L"extract failed : %s", r->Name().c_str());
+            // The caller learns what is wrong with the record, not only that extraction stopped.
+            int code = r->base.Loc == kLocPak ? CheckRecord(*r, false) : kErrorFileMissing;
+            m_extractError = code == 1 ? kErrorUnpack : code;
             return false;
         }
         Notify(hooks.extractFileEnd, r->Name().c_str(), static_cast<uint64_t>(r->base.OrgSize));
@@ -287,12 +328,21 @@ int CPak::OpenAndExtract(const std::wstring& path, const std::wstring& targetFol
         Notify(hooks.failureText, L"팩 파일 열기 실패.");
         return kErrorFileOpen;
     }
+    if (m_damage.Any())
+    {
+        // Extracting what happens to be readable would pass a partial game off as a whole one.
+        Notify(hooks.failureText, L"팩 파일 열기 실패.");
+        ZP_LOG_ERROR(kErrorPakBroken, "CPak::OpenAndExtract");
+        Close();
+        return kErrorPakBroken;
+    }
     Notify(hooks.statusText, L"지정 위치에 팩 풀기 시작.");
+    m_extractError = kErrorUnpack;
     if (!ExtractAll(targetFolder))
     {
         Notify(hooks.failureText, L"지정 위치에 팩 풀기 실패.");
         Close();
-        return 0;
+        return m_extractError;
     }
     Close();
     return 1;

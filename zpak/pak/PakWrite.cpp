@@ -133,6 +133,12 @@ int CPak::AddFileData(IFileBase* source, const CFileInfo* sourceRecord, bool tra
     if (!sourceRecord || sourceRecord->base.Loc != kLocPak || sourceRecord->base.deleted != 0 || !source ||
         !source->IsOpened() || !IsOpen())
         return 0;
+    // A server record that promises content it does not carry can never be read back.
+    if (transport && sourceRecord->base.size == 0 && sourceRecord->base.OrgSize != 0)
+    {
+        LogWarnF(L"%s - %d : %s", GetMessageText(kErrorDataSize), kErrorDataSize, sourceRecord->Name().c_str());
+        return kErrorDataSize;
+    }
     uint32_t needed = sourceRecord->base.OrgSize > sourceRecord->base.size ? sourceRecord->base.OrgSize
                                                                           : sourceRecord->base.size;
     if (!CheckDiskSpace(needed))
@@ -196,8 +202,16 @@ int CPak::AddFileData(IFileBase* source, const CFileInfo* sourceRecord, bool tra
     WriteHeader();
     if (record)
         WriteRecord(record);
+    // What arrived from a server is read back before it counts as stored: data that does not match
+    // its record, or cannot be decoded, is freed again instead of staying as a file nobody can read.
+    int checked = transport && record ? CheckRecord(*record, true) : 1;
+    if (checked != 1)
+    {
+        LogWarnF(L"%s - %d : %s", GetMessageText(checked), checked, record->Name().c_str());
+        DeleteRecord(std::wstring(), record);
+    }
     m_file->Seek(savedPosition);
-    return 1;
+    return checked;
 }
 
 bool CPak::AddRecord(CFileInfo* record, bool write)

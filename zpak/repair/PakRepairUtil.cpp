@@ -94,13 +94,19 @@ int CPakRepairUtil::Run(CPakMgr* paks, const std::wstring& /*pakName*/, const st
     if (!gameFolder.empty())
         list.SetFolder(kNoSystemFolder, BackslashToSlash(JoinPath(gameFolder, m_listFolder)));
     std::wstring path = list.Path();
-    if (!FileExists(path))
+    if (!m_verifyAlways && !FileExists(path))
         return kErrorFileMissing; // no damage was recorded: nothing to do
     sNotifyHooks& hooks = GetNotifyHooks();
     Notify(hooks.repairStart, static_cast<uint32_t>(paks->MergedIndex().Count()));
     int r = VerifyAll(paks);
     if (r != 1)
         return r;
+    if (!FileExists(path))
+    {
+        // Verified without a list, and nothing was found.
+        Notify(hooks.repairEnd);
+        return 1;
+    }
     r = ApplyList(paks, path);
     if (r != 1)
         return r;
@@ -120,27 +126,7 @@ int CPakRepairUtil::Run(CPakMgr* paks, const std::wstring& /*pakName*/, const st
 
 int CPakRepairUtil::VerifyRecord(CPak& pak, const CFileInfo& record, bool skipEncrypted)
 {
-    // A record without bytes has nothing that could be damaged.
-    if (record.base.size == 0)
-        return 1;
-    // Stored data never lies inside the header or the info table: the record itself is garbage.
-    if (record.base.FilePos <= pak.TableEnd())
-        return kErrorPakBroken;
-    int r = pak.VerifyStored(&record);
-    if (r == kErrorCrcMismatch || r == kErrorSumMismatch || r == kErrorStopped)
-        return r;
-    if (skipEncrypted && record.base.enc != 0)
-        return 1;
-    // Stored as it is: decoding would only repeat the check just made over the same bytes.
-    if (record.base.zip == 0 && record.base.enc == 0)
-        return 1;
-    char* data = nullptr;
-    uint32_t length = 0;
-    r = pak.ReadFileData(&record, true, &data, &length);
-    if (r == 1)
-        FreeBuffer(data);
-    // 14003: too large to decode in memory; its stored bytes were checked above.
-    return r == 1 || r == kErrorInvalidPointer ? 1 : r;
+    return pak.CheckRecord(record, skipEncrypted);
 }
 
 int CPakRepairUtil::VerifyAll(CPakMgr* paks)

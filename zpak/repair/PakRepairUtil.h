@@ -20,8 +20,8 @@ public:
     CPakRepairUtil();
     virtual ~CPakRepairUtil() = default;
 
-    // 14012 when there is no repair list (nothing to do), 14003 without a pak manager; otherwise
-    // the first failing step's result. pakName is not used: the set is open already.
+    // 14012 when there is no repair list (nothing to do; unless VerifyAlways), 14003 without a pak
+    // manager; otherwise the first failing step's result. pakName is not used: the set is open already.
     virtual int Run(CPakMgr* paks, const std::wstring& pakName, const std::wstring& gameFolder,
                     bool deleteList);
     // Adds every damaged live packed record to the repair list; 14085 when stopped.
@@ -44,6 +44,9 @@ public:
     uint32_t Counter() const { return m_counter; }
     bool SkipEncrypted() const { return m_skipEncrypted; }
     void SetSkipEncrypted(bool skip) { m_skipEncrypted = skip; }
+    // Run verifies every record even when no repair list exists (a player's "verify files").
+    bool VerifyAlways() const { return m_verifyAlways; }
+    void SetVerifyAlways(bool verify) { m_verifyAlways = verify; }
     bool SkipEndState() const { return m_skipEndState; }
     void SetSkipEndState(bool skip) { m_skipEndState = skip; }
     const std::wstring& PakPath(size_t index) const { return m_pakPaths[index < 3 ? index : 2]; }
@@ -58,6 +61,7 @@ private:
     uint32_t m_counter = 0;
     bool m_skipEncrypted = false;
     bool m_skipEndState = false;
+    bool m_verifyAlways = false;
     std::wstring m_pakPaths[3];
     std::wstring m_url;
     std::vector<std::wstring> m_arguments;

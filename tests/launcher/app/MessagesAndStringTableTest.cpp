@@ -18,7 +18,7 @@ TEST(LauncherMessage, LauncherCodesOnTopOfTheLibraryTable)
     EXPECT_STREQ(launcher.GetMessage(14003), library.GetMessage(14003));
     EXPECT_STREQ(launcher.GetMessage(14091), L"하드 디스크 용량 부족");
     EXPECT_STREQ(launcher.GetMessage(14106), L"게임 설치 중 오류");
-    EXPECT_STREQ(launcher.GetMessage(14107), L"알수없는 Error");
+    EXPECT_STREQ(launcher.GetMessage(14109), L"알수없는 Error");
     EXPECT_STREQ(launcher.GetMessage(12345678), L"알수없는 Error");
 
     auto* provider = new CLauncherMessage;
