@@ -158,7 +158,7 @@ TEST(ProcessList, FindsAChildByItsExecutableName)
     for (const sProcessEntry& e : processes)
     {
         found = found || (e.id == child.Id() && e.name == L"VelmoraListProbe");
-        self = self || (e.id == CurrentProcessId() && e.name == L"platform_tests");
+        self = self || (e.id == CurrentProcessId() && e.name == L"platform_tests_integration");
     }
     ::kill(static_cast<pid_t>(child.Id()), SIGKILL);
     child.Wait(-1);

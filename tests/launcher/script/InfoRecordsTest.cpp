@@ -6,7 +6,7 @@
 #include "launcher/info/LauncherInfo.h"
 #include "launcher/workflow/LauncherImplement.h"
 #include "platform/text/TextCodec.h"
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 #include "zpak/message/ResultCodes.h"
 
@@ -26,7 +26,7 @@ public:
 };
 
 // The script test application with the components the launcher objects reach.
-class CRecordsApp : public scripttest::CScriptTestApp
+class CRecordsApp : public testsupport::CScriptTestApp
 {
 public:
     CRecordsApp()
@@ -209,7 +209,7 @@ TEST(LauncherInfoScript, DefaultsSettersAndTheRootPath)
 
 TEST(LauncherScriptObject, MissingComponentsGiveNil)
 {
-    scripttest::CScriptTestApp app;
+    testsupport::CScriptTestApp app;
     app.Run("gi = tostring(LauncherScriptObject:GetGameInfo())\n"
             "li = tostring(LauncherScriptObject:GetLauncherInfo())\n"
             "impl = tostring(LauncherScriptObject:GetLauncherImpl())\n"
