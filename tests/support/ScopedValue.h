@@ -1,6 +1,8 @@
 #pragma once
 // Sets a variable (a process-wide hook, a flag) for one scope and puts the previous value back when
-// the scope ends, also when a failed assertion leaves the test early.
+// the scope ends, also when a failed assertion leaves the test early. OnScopeExit does the same for
+// settings that are made through a call (install/remove pairs).
+#include <functional>
 #include <type_traits>
 #include <utility>
 
@@ -28,5 +30,20 @@ private:
 
 template <class T>
 ScopedValue(T&, std::type_identity_t<T>) -> ScopedValue<T>;
+
+class OnScopeExit
+{
+public:
+    explicit OnScopeExit(std::function<void()> undo) : m_undo(std::move(undo)) {}
+    ~OnScopeExit()
+    {
+        if (m_undo) m_undo();
+    }
+    OnScopeExit(const OnScopeExit&) = delete;
+    OnScopeExit& operator=(const OnScopeExit&) = delete;
+
+private:
+    std::function<void()> m_undo;
+};
 
 } // namespace testsupport

@@ -6,6 +6,7 @@
 #include "launcher/info/LauncherInfo.h"
 #include "launcher/workflow/LauncherImplement.h"
 #include "platform/text/TextCodec.h"
+#include "tests/support/ScopedValue.h"
 #include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 #include "zpak/message/ResultCodes.h"
@@ -226,6 +227,7 @@ TEST(LauncherScriptObject, MessageBoxShowsANoticeInTheScriptsCodePage)
     CRecordsApp app;
     auto* box = new CRecordingBox;
     InstallMessageBox(box);
+    testsupport::OnScopeExit removeBox(RemoveMessageBox);
     app.Run("\xEF\xBB\xBF"
             "LauncherScriptObject:MessageBox('" +
             platform::text::WideToUtf8(L"설치 완료") + "')\n");
@@ -234,7 +236,6 @@ TEST(LauncherScriptObject, MessageBoxShowsANoticeInTheScriptsCodePage)
     EXPECT_EQ(box->shown[0].first, L"설치 완료");
     EXPECT_EQ(box->shown[0].second, kMessageNotice);
     EXPECT_EQ(box->shown[1].first, std::wstring(1023, L'm'));
-    RemoveMessageBox();
 }
 
 TEST(LauncherImplScript, NamesAreStoredAndOnlyThreeOptionSlotsExist)
