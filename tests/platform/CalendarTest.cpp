@@ -10,7 +10,10 @@ using namespace platform::time;
 
 namespace
 {
-auto Fields(const sCalendar& c) { return std::tuple(c.year, c.month, c.day, c.hour, c.minute, c.second); }
+auto Fields(const sCalendar& c)
+{
+    return std::tuple(c.year, c.month, c.day, c.hour, c.minute, c.second);
+}
 } // namespace
 
 // Korea has no daylight saving; central Europe switches on the last Sundays of March and October.

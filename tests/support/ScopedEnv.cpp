@@ -21,6 +21,9 @@ ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value) 
     Put(m_name, value);
 }
 
-ScopedEnv::~ScopedEnv() { Put(m_name, m_old); }
+ScopedEnv::~ScopedEnv()
+{
+    Put(m_name, m_old);
+}
 
 } // namespace testsupport

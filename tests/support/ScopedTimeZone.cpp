@@ -5,8 +5,14 @@
 namespace testsupport
 {
 
-ScopedTimeZone::ScopedTimeZone(const std::string& rule) : m_env("TZ", rule) { tzset(); }
+ScopedTimeZone::ScopedTimeZone(const std::string& rule) : m_env("TZ", rule)
+{
+    tzset();
+}
 
-ScopedTimeZone::sReload::~sReload() { tzset(); }
+ScopedTimeZone::sReload::~sReload()
+{
+    tzset();
+}
 
 } // namespace testsupport

@@ -9,8 +9,7 @@
 namespace testsupport
 {
 
-template <class T>
-class ScopedValue
+template <class T> class ScopedValue
 {
 public:
     // Keeps the current value to put back; the scope may change the variable as it likes.
@@ -28,8 +27,7 @@ private:
     T m_old;
 };
 
-template <class T>
-ScopedValue(T&, std::type_identity_t<T>) -> ScopedValue<T>;
+template <class T> ScopedValue(T&, std::type_identity_t<T>) -> ScopedValue<T>;
 
 class OnScopeExit
 {
