@@ -18,7 +18,7 @@ headers+='|signal\.h|spawn\.h|poll\.h|netdb\.h|ifaddrs\.h|pwd\.h|grp\.h|dlfcn\.h
 headers+='|libgen\.h|glob\.h|fnmatch\.h|wordexp\.h|strings\.h|langinfo\.h|iconv\.h|time\.h|utime\.h|elf\.h'
 headers+='|curl/|gtk/|gdk/|glib|gio/|webkit|cairo|pango|X11/|wayland|sqlite3\.h|alsa/|libudev\.h|xf86drm'
 headers+='|windows\.h|winsock|wininet\.h|io\.h|direct\.h|process\.h'
-include_re="^[[:space:]]*#[[:space:]]*include[[:space:]]*<(${headers})"
+include_re="^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"](${headers})"
 
 calls='localtime|localtime_r|gmtime|gmtime_r|timegm|mktime|tzset|clock_gettime|gettimeofday|nanosleep|usleep'
 calls+='|getpid|getppid|getuid|geteuid|fork|vfork|execv|execvp|execve|execl|execlp|waitpid|kill|_exit|posix_spawnp?'
@@ -32,8 +32,10 @@ call_re="(^|[^A-Za-z0-9_:.>])(::)?(${calls})[[:space:]]*\\("
 status=0
 for f in "${files[@]}"; do
   [ -f "$f" ] || continue
-  # Drop line comments and string literals so prose and text cannot trip the call pattern.
-  hits="$(sed -E 's://.*$::; s/"([^"\\]|\\.)*"/""/g' "$f" | grep -nE "$include_re|$call_re" || true)"
+  # Calls are looked for without line comments and string literals, so prose and text cannot trip
+  # the pattern; includes in the file as it is.
+  hits="$( (grep -nE "$include_re" "$f"
+    sed -E 's://.*$::; s/"([^"\\]|\\.)*"/""/g' "$f" | grep -nE "$call_re") | sort -t: -k1,1n -u || true)"
   if [ -n "$hits" ]; then
     while IFS= read -r line; do
       echo "$f:$line"
