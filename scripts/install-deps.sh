@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev libsqlite3-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev fonts-nanum
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick nginx python3 curl bc time
+  xvfb xauth imagemagick nginx python3 curl bc time clang-format
 )
 
 missing=()

@@ -23,7 +23,7 @@ namespace stdfs = std::filesystem;
 
 namespace
 {
-std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
+using testsupport::Zpak;
 using testsupport::SourceDir;
 
 void Write(const stdfs::path& path, const std::string& bytes)

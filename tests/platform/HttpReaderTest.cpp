@@ -1,4 +1,5 @@
 #include "platform/net/HttpReader.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -54,31 +55,6 @@ int ReadAll(HttpRequest& request, std::string& out, size_t block = 64 * 1024)
         if (got == 0) return kInternetOk;
     }
 }
-
-// Sets or unsets an environment variable for the lifetime of the object.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // Sends raw request text and returns everything the server sends until it closes the connection.
 std::string RawExchange(uint16_t port, const std::string& requestText)
@@ -398,9 +374,9 @@ TEST_F(HttpReaderTest, ProxyFromTheEnvironmentOnlyWhenConfigured)
     TestHttpServer proxy;
     proxy.SetContent("/file", "via proxy");
     Server().SetContent("/file", "direct");
-    ScopedEnv httpProxy("http_proxy", proxy.Url("").c_str());
-    ScopedEnv allProxy("all_proxy", nullptr), allProxyUpper("ALL_PROXY", nullptr);
-    ScopedEnv noProxy("no_proxy", nullptr), noProxyUpper("NO_PROXY", nullptr);
+    testsupport::ScopedEnv httpProxy("http_proxy", proxy.Url("").c_str());
+    testsupport::ScopedEnv allProxy("all_proxy", nullptr), allProxyUpper("ALL_PROXY", nullptr);
+    testsupport::ScopedEnv noProxy("no_proxy", nullptr), noProxyUpper("NO_PROXY", nullptr);
 
     for (auto [mode, expected] :
          {std::pair{eAccessMode::Configured, "via proxy"}, {eAccessMode::Direct, "direct"}})
@@ -416,7 +392,7 @@ TEST_F(HttpReaderTest, ProxyFromTheEnvironmentOnlyWhenConfigured)
     EXPECT_EQ(proxy.RequestCount("/file"), 1);
     EXPECT_EQ(Server().RequestCount("/file"), 1);
 
-    ScopedEnv deadProxy("http_proxy", ("http://" + kUnresolvableHost + ":3128").c_str());
+    testsupport::ScopedEnv deadProxy("http_proxy", ("http://" + kUnresolvableHost + ":3128").c_str());
     HttpSession session(eAccessMode::Configured);
     HttpRequest request;
     EXPECT_EQ(request.Open(session, Server().Url("/file")), kInternetNameNotResolved);

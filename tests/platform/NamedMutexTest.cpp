@@ -35,12 +35,19 @@ TEST(NamedMutex, HeldByAnotherProcess)
         bool existed;
         ASSERT_TRUE(make.Create(name, existed)); // creates the folder and the file
     }
-    // Another process holds it (shared, as a holder does) for two seconds.
-    std::string command = "flock -s '" + path + "' sleep 2 &";
+    // Another process holds it (shared, as a holder does) for as long as the test's folder exists.
+    testsupport::TempDir alive;
+    std::string command = "flock -s '" + path + "' sh -c 'for i in $(seq 600); do [ -d \"" + alive.NativePath() +
+                          "\" ] || exit 0; sleep 0.05; done' &";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    NamedMutex mine;
+    // The holder starts in the background: wait until it has the lock rather than assume a time.
     bool existed = false;
-    ASSERT_TRUE(mine.Create(name, existed));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!existed && std::chrono::steady_clock::now() < deadline)
+    {
+        NamedMutex probe;
+        ASSERT_TRUE(probe.Create(name, existed));
+        if (!existed) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     EXPECT_TRUE(existed);
 }

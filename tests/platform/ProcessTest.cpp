@@ -3,6 +3,7 @@
 #include "platform/process/Environment.h"
 #include "platform/process/ProcessList.h"
 #include "platform/text/TextCodec.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +54,8 @@ TEST(CommandLine, OwnArgumentsComeFromTheSystemUntilSet)
 
 TEST(Environment, ExpandsKnownNamesAndLeavesTheRest)
 {
-    ::setenv("VELMORA_ENV_A", "alpha", 1);
-    ::setenv("VELMORA_ENV_EMPTY", "", 1);
+    testsupport::ScopedEnv a("VELMORA_ENV_A", "alpha");
+    testsupport::ScopedEnv empty("VELMORA_ENV_EMPTY", "");
     struct
     {
         const wchar_t* text;
@@ -72,8 +73,6 @@ TEST(Environment, ExpandsKnownNamesAndLeavesTheRest)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ExpandEnvironmentText(c.text), c.expanded) << platform::text::WideToUtf8(c.text);
-    ::unsetenv("VELMORA_ENV_A");
-    ::unsetenv("VELMORA_ENV_EMPTY");
 }
 
 TEST(Process, StartWaitAndExitCodes)
@@ -158,7 +157,7 @@ TEST(ProcessList, FindsAChildByItsExecutableName)
     for (const sProcessEntry& e : processes)
     {
         found = found || (e.id == child.Id() && e.name == L"VelmoraListProbe");
-        self = self || (e.id == CurrentProcessId() && e.name == L"platform_tests");
+        self = self || (e.id == CurrentProcessId() && e.name == L"platform_tests_integration");
     }
     ::kill(static_cast<pid_t>(child.Id()), SIGKILL);
     child.Wait(-1);

@@ -1,5 +1,5 @@
 #include "platform/registry/RegistryStore.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/RegistrySandbox.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,7 @@ namespace
 class RegistryStore : public ::testing::Test
 {
 protected:
-    void SetUp() override { ::setenv("VELMORA_REGISTRY_DIR", (dir.NativePath() + "/reg").c_str(), 1); }
-    void TearDown() override { ::unsetenv("VELMORA_REGISTRY_DIR"); }
-
-    testsupport::TempDir dir;
+    testsupport::RegistrySandbox sandbox;
 };
 } // namespace
 
@@ -46,8 +43,8 @@ TEST_F(RegistryStore, KeysAndNamesIgnoreCaseAndKeepTheirSpelling)
     EXPECT_FALSE(again.Create(eRoot::LocalMachine, L"Software\\" + std::wstring(256, L'k')));
     EXPECT_TRUE(again.Create(eRoot::LocalMachine, L"Software\\" + std::wstring(255, L'k')));
     EXPECT_FALSE(again.SetValue(std::wstring(16384, L'n'), sValue::Number(1)));
-    EXPECT_TRUE(std::filesystem::exists(dir.NativePath() + "/reg/local_machine.db"));
-    EXPECT_FALSE(std::filesystem::exists(dir.NativePath() + "/reg/current_user.db"))
+    EXPECT_TRUE(std::filesystem::exists(sandbox.StorePath() + "/local_machine.db"));
+    EXPECT_FALSE(std::filesystem::exists(sandbox.StorePath() + "/current_user.db"))
         << "reading created a store";
 }
 

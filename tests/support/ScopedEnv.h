@@ -1,6 +1,6 @@
 #pragma once
-// One environment variable set (or removed, with a null value) for a test, restored afterwards.
-#include <cstdlib>
+// Sets (or removes) one environment variable for one scope; the previous state comes back when the
+// scope ends. Not for tests that run threads reading the environment meanwhile.
 #include <optional>
 #include <string>
 
@@ -10,25 +10,18 @@ namespace testsupport
 class ScopedEnv
 {
 public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
+    // value nullopt removes the variable for the scope.
+    ScopedEnv(std::string name, const std::optional<std::string>& value);
+    // A null value removes the variable (a plain char pointer must never become a std::string).
+    ScopedEnv(std::string name, const char* value)
+        : ScopedEnv(std::move(name), value ? std::optional<std::string>(value) : std::nullopt)
     {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        Set(value);
     }
-    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
+    ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    void Set(const char* value)
-    {
-        if (value)
-            setenv(m_name.c_str(), value, 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-
     std::string m_name;
     std::optional<std::string> m_old;
 };

@@ -89,6 +89,8 @@ std::string BinaryDir()
     return std::string(dir && *dir ? dir : VELMORA_BINARY_DIR) + "/bin";
 }
 
+std::string Zpak() { return BinaryDir() + "/zpak"; }
+
 std::string SourceDir()
 {
     const char* dir = std::getenv("VELMORA_SOURCE_DIR");

@@ -30,6 +30,8 @@ int RunCommand(const std::string& commandLine, std::string* out = nullptr, std::
 
 // Folder of the built programs (bin/ under the build folder).
 std::string BinaryDir();
+// The zpak tool of this build.
+std::string Zpak();
 // The source tree (scripts, test data).
 std::string SourceDir();
 

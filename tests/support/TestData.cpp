@@ -14,6 +14,14 @@ std::string RandomBytes(size_t n, unsigned seed)
     return s;
 }
 
+std::string PatternBytes(size_t n, unsigned step, unsigned stride)
+{
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>(i * step + i / stride);
+    return s;
+}
+
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected)
 {
     if (actual == expected)

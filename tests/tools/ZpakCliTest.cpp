@@ -3,11 +3,7 @@
 #include <gtest/gtest.h>
 
 using testsupport::RunCommand;
-
-namespace
-{
-std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
-} // namespace
+using testsupport::Zpak;
 
 TEST(ZpakCli, CrcPrintsCrcSumAndName)
 {

@@ -1,4 +1,5 @@
 #include "tests/support/TempDir.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +10,9 @@ TEST(ZpakFetch, DownloadsResumesAndReportsErrors)
 {
     testsupport::TestHttpServer server;
     testsupport::TempDir dir;
-    std::string body(700000, '\0');
-    for (size_t i = 0; i < body.size(); ++i)
-        body[i] = static_cast<char>(i * 7 + i / 1000);
+    std::string body = testsupport::PatternBytes(700000, 7, 1000);
     server.SetContent("/game/data.bin", body);
-    std::string zpak = testsupport::BinaryDir() + "/zpak";
+    std::string zpak = testsupport::Zpak();
     std::string local = dir.NativePath() + "/data.bin";
 
     std::string out, err;

@@ -1,4 +1,5 @@
 #include "tests/support/TempDir.h"
+#include "tests/support/TestData.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -7,7 +8,7 @@ using testsupport::RunCommand;
 
 namespace
 {
-std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
+using testsupport::Zpak;
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -22,9 +23,7 @@ std::vector<std::string> Lines(const std::string& text)
 TEST(ZpakPak, AddListExtractRemoveCompact)
 {
     testsupport::TempDir dir;
-    std::string big(300000, '\0');
-    for (size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<char>(i * 131 + i / 7);
+    std::string big = testsupport::PatternBytes(300000, 131, 7);
     dir.WriteFile(L"src/Data/big.bin", big);
     dir.WriteFile(L"src/readme.txt", "hello pak");
     dir.WriteFile(L"src/empty", "");

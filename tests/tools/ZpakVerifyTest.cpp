@@ -1,4 +1,5 @@
 #include "tests/support/TempDir.h"
+#include "tests/support/TestData.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -7,7 +8,7 @@ using testsupport::RunCommand;
 
 namespace
 {
-std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
+using testsupport::Zpak;
 
 // FilePos of a record as "zpak ls" prints it.
 size_t FilePosOf(const std::string& listing, const std::string& name)
@@ -29,9 +30,7 @@ size_t FilePosOf(const std::string& listing, const std::string& name)
 TEST(ZpakVerify, NamesDamagedRecordsWithTheirCode)
 {
     testsupport::TempDir dir;
-    std::string data(40000, '\0');
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>(i * 7 + i / 251);
+    std::string data = testsupport::PatternBytes(40000, 7, 251);
     dir.WriteFile(L"src/Data/a.bin", data);
     dir.WriteFile(L"src/Data/b.bin", data.substr(1000));
     dir.WriteFile(L"src/Text/c.txt", std::string(90000, 'c'));

@@ -1,4 +1,5 @@
 // Encryption registry: published known answers, length domains, key handling and the zero key.
+#include "tests/support/CodecOutput.h"
 #include "zpak/codec/AesEncoder.h"
 #include "zpak/codec/EncodeMgr.h"
 #include "zpak/codec/TeaEncoder.h"
@@ -11,13 +12,7 @@
 
 namespace
 {
-struct sOutput
-{
-    char* data = nullptr;
-    uint32_t length = 0;
-    ~sOutput() { ZP::FreeBuffer(data); }
-    std::string Str(size_t n) const { return std::string(data, n); }
-};
+using sOutput = testsupport::sCodecOutput;
 
 std::string Hex(const std::string& hex)
 {

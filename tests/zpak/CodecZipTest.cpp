@@ -1,4 +1,5 @@
 // Compression registry: round trips, the stream layouts other tools read, and hostile streams.
+#include "tests/support/CodecOutput.h"
 #include "tests/support/TempDir.h"
 #include "zpak/codec/Lzma.h"
 #include "zpak/codec/ZipMgr.h"
@@ -38,13 +39,7 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 
 namespace
 {
-struct sOutput
-{
-    char* data = nullptr;
-    uint32_t length = 0;
-    ~sOutput() { ZP::FreeBuffer(data); }
-    std::string Str(size_t n) const { return std::string(data, n); }
-};
+using sOutput = testsupport::sCodecOutput;
 
 // Text-like lines interleaved with random blocks: compressible but not trivially so.
 std::string MixedData(size_t size, unsigned seed)

@@ -1,7 +1,9 @@
 #include "platform/fs/FileSystem.h"
+#include "tests/support/ScopedTimeZone.h"
 #include "tests/support/TempDir.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/SystemDir.h"
+#include "zpak/info/FileInfo.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -93,6 +95,32 @@ TEST(CommonFunction, FileTimesRoundTrip)
     ZP::sSystemTime fixed{2026, 3, 0, 4, 5, 6, 7, 0};
     EXPECT_EQ(ZP::TimeStamp(fixed), L"20260304_050607");
     EXPECT_EQ(ZP::ShortTimeStamp(fixed), L"260304_050607");
+}
+
+// Nine hours east of UTC, where a local conversion taken for a UTC one (or the reverse) shows.
+TEST(CommonFunction, FileTimesAwayFromUtc)
+{
+    testsupport::ScopedTimeZone zone("KST-9");
+    const time_t t = 1700000000;
+    const time_t nineHours = 9 * 3600;
+    EXPECT_EQ(ZP::TimeToFileTime(t, true), ZP::TimeToFileTime(t + nineHours));
+    time_t back = 0;
+    ASSERT_TRUE(ZP::FileTimeToTime(ZP::TimeToFileTime(t), false, back));
+    EXPECT_EQ(back, t - nineHours) << "the UTC fields are read back as local time";
+    ASSERT_TRUE(ZP::FileTimeToTime(ZP::TimeToFileTime(t), true, back));
+    EXPECT_EQ(back, t);
+
+    ZP::sSystemTime local = ZP::LocalTime(t);
+    EXPECT_EQ(local.day * 100 + local.hour, 1507) << "2023-11-15 07:13:20 local";
+    ZP::sSystemTime utc;
+    ASSERT_TRUE(ZP::UtcTime(t, 250, utc));
+    EXPECT_EQ(utc.day * 100 + utc.hour, 1422);
+    ASSERT_TRUE(ZP::SystemTimeToTime(local, back));
+    EXPECT_EQ(back, t);
+
+    // A record time nine hours before the file's time is the same moment; eighteen hours is not.
+    EXPECT_TRUE(ZP::LooseFileTimeMatches(static_cast<uint32_t>(t - nineHours), t));
+    EXPECT_FALSE(ZP::LooseFileTimeMatches(static_cast<uint32_t>(t + nineHours), t));
 }
 
 TEST(CommonFunction, FoldersAndFiles)

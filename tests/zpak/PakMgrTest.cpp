@@ -1,4 +1,6 @@
 #include "platform/fs/FileSystem.h"
+#include "tests/support/PakBuilder.h"
+#include "tests/support/ScopedValue.h"
 #include "tests/support/TempDir.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
@@ -19,23 +21,12 @@ protected:
 
     std::unique_ptr<CFileInfo> Record(const std::wstring& name, const std::string& content, uint32_t loc = kLocPak)
     {
-        auto r = std::make_unique<CFileInfo>();
-        r->SetName(name);
-        r->base.Loc = loc;
-        r->base.size = r->base.OrgSize = static_cast<uint32_t>(content.size());
-        r->base.FileTime = 1700000000;
-        r->FillDateTimeIfEmpty();
-        return r;
+        return testsupport::PakRecord(name, content, loc);
     }
 
     int Add(CPakMgr& set, const std::wstring& name, const std::string& content)
     {
-        std::wstring src = dir.WriteFile(L"src/" + std::to_wstring(counter++), content);
-        CFile file;
-        if (file.Open(src.c_str(), kModeRead, 0) != 1)
-            return -1;
-        auto r = Record(name, content);
-        return set.AddFile(&file, r.get(), false);
+        return builder.Add(set, name, content);
     }
 
     // The file time a loose file must carry to be off by seconds from the record.
@@ -49,7 +40,7 @@ protected:
     }
 
     testsupport::TempDir dir;
-    int counter = 0;
+    testsupport::PakBuilder builder{dir};
 };
 } // namespace
 
@@ -146,18 +137,13 @@ TEST_F(PakSet, UnpackExtractsEveryVolume)
     {
         CPak volume;
         ASSERT_EQ(volume.Open(CPakMgr::VolumeName(Main(), 1), true), 1);
-        CFile file;
-        std::wstring src = dir.WriteFile(L"src/v1", "second");
-        ASSERT_EQ(file.Open(src.c_str(), kModeRead, 0), 1);
-        auto r = Record(L"two/b.txt", "second");
-        ASSERT_EQ(volume.AddFileData(&file, r.get(), false), 1);
+        ASSERT_EQ(builder.Add(volume, L"two/b.txt", "second"), 1);
     }
     static std::vector<std::wstring> statuses;
     statuses.clear();
-    GetNotifyHooks().statusText = [](const wchar_t* t) { statuses.emplace_back(t); };
+    testsupport::ScopedValue hook(GetNotifyHooks().statusText, [](const wchar_t* t) { statuses.emplace_back(t); });
     CPakMgr set;
     int r = set.Unpack(Main(), dir.Join(L"out"));
-    GetNotifyHooks().statusText = nullptr;
     ASSERT_EQ(r, 1);
     EXPECT_EQ(dir.ReadFile(L"out/one/a.txt"), "first");
     EXPECT_EQ(dir.ReadFile(L"out/two/b.txt"), "second");

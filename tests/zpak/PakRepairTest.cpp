@@ -1,4 +1,6 @@
 #include "platform/text/TextCodec.h"
+#include "tests/support/PakBuilder.h"
+#include "tests/support/ScopedValue.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestData.h"
 #include "zpak/codec/EncodeMgr.h"
@@ -44,11 +46,7 @@ protected:
         CPakRepair::Get().SetFolder(0, RepairFolder());
         CPakRepair::InstallBrokenFileHook();
     }
-    void TearDown() override
-    {
-        GetNotifyHooks().brokenFile = nullptr;
-        CPakRepair::Get().SetFolder(0, L"_tmp");
-    }
+    void TearDown() override { CPakRepair::Get().SetFolder(0, L"_tmp"); }
 
     std::wstring Game() const { return dir.Path(); }
     std::wstring Main() const { return dir.Join(L"res.pak"); }
@@ -57,17 +55,7 @@ protected:
 
     int Add(CPakMgr& set, const std::wstring& name, const std::string& content, uint32_t enc = 0)
     {
-        std::wstring src = dir.WriteFile(L"src/" + std::to_wstring(counter++), content);
-        CFile file;
-        if (file.Open(src.c_str(), kModeRead, 0) != 1)
-            return -1;
-        CFileInfo record;
-        record.SetName(name);
-        record.base.Loc = kLocPak;
-        record.base.size = record.base.OrgSize = static_cast<uint32_t>(content.size());
-        record.base.FileTime = 1700000000;
-        record.base.enc = enc;
-        return set.AddFile(&file, &record, false);
+        return builder.Add(set, name, content, {.enc = enc});
     }
 
     // A set of the named files (content from the name's position), closed again.
@@ -107,7 +95,8 @@ protected:
     }
 
     testsupport::TempDir dir;
-    int counter = 0;
+    testsupport::PakBuilder builder{dir};
+    testsupport::ScopedValue<decltype(sNotifyHooks::brokenFile)> brokenFileHook{GetNotifyHooks().brokenFile};
 };
 } // namespace
 

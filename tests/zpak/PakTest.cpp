@@ -1,3 +1,5 @@
+#include "tests/support/PakBuilder.h"
+#include "tests/support/ScopedValue.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestData.h"
 #include "zpak/codec/ZipMgr.h"
@@ -29,17 +31,7 @@ protected:
     // Adds name with content to the pak the way the packer does (plain copy, or a codec).
     int AddFile(CPak& pak, const std::wstring& name, const std::string& content, uint32_t zip = 0)
     {
-        std::wstring src = dir.WriteFile(L"src/" + std::to_wstring(counter++), content);
-        CFile file;
-        if (file.Open(src.c_str(), kModeRead, 0) != 1)
-            return -1;
-        CFileInfo record;
-        record.SetName(name);
-        record.base.Loc = kLocPak;
-        record.base.size = record.base.OrgSize = static_cast<uint32_t>(content.size());
-        record.base.FileTime = 1700000000;
-        record.base.zip = zip;
-        return pak.AddFileData(&file, &record, false);
+        return builder.Add(pak, name, content, {.zip = zip});
     }
 
     std::string Extract(CPak& pak, const std::wstring& name)
@@ -57,7 +49,7 @@ protected:
     }
 
     testsupport::TempDir dir;
-    int counter = 0;
+    testsupport::PakBuilder builder{dir};
 };
 } // namespace
 
@@ -293,11 +285,10 @@ TEST_F(PakFixture, CompressedEntriesAndTheBrokenFileHook)
     dir.WriteFile(L"game.pak", bytes);
     static int reported = 0;
     reported = 0;
-    GetNotifyHooks().brokenFile = [](const CFileInfo*, int code) { reported = code; };
+    testsupport::ScopedValue hook(GetNotifyHooks().brokenFile, [](const CFileInfo*, int code) { reported = code; });
     CPak again;
     ASSERT_EQ(again.Open(PakPath(), false), 1);
     EXPECT_EQ(Extract(again, L"Text/readme.txt"), "<unreadable>");
-    GetNotifyHooks().brokenFile = nullptr;
     EXPECT_EQ(reported, kErrorCrcMismatch);
 }
 
@@ -334,12 +325,11 @@ TEST_F(PakFixture, DamagedPlainFileIsNotLeftBehindWhenExtracted)
 
     static int reported = 0;
     reported = 0;
-    GetNotifyHooks().brokenFile = [](const CFileInfo*, int code) { reported = code; };
+    testsupport::ScopedValue hook(GetNotifyHooks().brokenFile, [](const CFileInfo*, int code) { reported = code; });
     CPak again;
     ASSERT_EQ(again.Open(PakPath(), false), 1);
     testsupport::TempDir target;
     bool extracted = again.ExtractFile(again.FindByPath(L"Data/plain.bin"), target.Path());
-    GetNotifyHooks().brokenFile = nullptr;
     EXPECT_FALSE(extracted);
     EXPECT_EQ(reported, kErrorCrcMismatch);
     EXPECT_FALSE(FileExists(target.Join(L"Data/plain.bin")));

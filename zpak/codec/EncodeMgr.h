@@ -1,11 +1,9 @@
 #pragma once
-// The encryption registry: method ids of the file records mapped to encoders. 0 means "not
-// encrypted" and has no encoder; ids from kSlotCount up are unknown. Every operation on a missing
-// encoder fails.
+// The encryption registry: method ids of the file records mapped to encoders (see TCodecRegistry).
+#include "zpak/codec/CodecRegistry.h"
 #include "zpak/codec/Encoder.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace ZP
 {
@@ -16,36 +14,31 @@ constexpr int kEncAes = 2;
 constexpr int kEncSimple = 3;
 constexpr int kEncXTea = 4;
 
-class CEncodeMgr
+class CEncodeMgr : public TCodecRegistry<CEncodeMgr, IEncoder, 5, &IEncoder::Encrypt, &IEncoder::Decrypt>
 {
 public:
-    static constexpr int kSlotCount = 5;
-
     CEncodeMgr();
-    ~CEncodeMgr();
-    CEncodeMgr(const CEncodeMgr&) = delete;
-    CEncodeMgr& operator=(const CEncodeMgr&) = delete;
 
-    // Null for 0 and for unknown ids. Keys are set on the encoder itself; the launcher sets none.
-    IEncoder* GetEncoder(int method) const;
-
-    bool Encrypt(int method, char** output, uint32_t* outputLength, const void* input, uint32_t inputLength,
-                 uint32_t prefix);
-    bool Decrypt(int method, char** output, uint32_t expectedLength, const void* input, uint32_t inputLength,
-                 uint32_t prefix);
-
-private:
-    std::unique_ptr<IEncoder> m_slots[kSlotCount];
+    // Keys are set on the encoder itself; the launcher sets none.
+    IEncoder* GetEncoder(int method) const { return Get(method); }
 };
 
-// The process-wide registry, created on first use and kept until exit.
-CEncodeMgr& GetEncodeMgr();
+inline CEncodeMgr& GetEncodeMgr()
+{
+    return CEncodeMgr::Instance();
+}
 
 // Entry points over the registry (see IEncoder for the buffer contract). The encoders write no log
 // lines: callers turn a failure into their own result code, or keep the bytes untransformed.
-bool Encrypt(int method, char** output, uint32_t* outputLength, const void* input, uint32_t inputLength,
-             uint32_t prefix = 0);
-bool Decrypt(int method, char** output, uint32_t expectedLength, const void* input, uint32_t inputLength,
-             uint32_t prefix = 0);
+inline bool Encrypt(int method, char** output, uint32_t* outputLength, const void* input,
+                    uint32_t inputLength, uint32_t prefix = 0)
+{
+    return GetEncodeMgr().Forward(method, output, outputLength, input, inputLength, prefix);
+}
+inline bool Decrypt(int method, char** output, uint32_t expectedLength, const void* input,
+                    uint32_t inputLength, uint32_t prefix = 0)
+{
+    return GetEncodeMgr().Backward(method, output, expectedLength, input, inputLength, prefix);
+}
 
 } // namespace ZP

@@ -1,10 +1,8 @@
 #include "zpak/codec/Lzma.h"
 
-#include "zpak/codec/CodecBuffer.h"
+#include "zpak/common/ByteOrder.h"
 
-#include <algorithm>
 #include <cstdlib>
-#include <limits>
 #include <lzma/LzmaDec.h>
 #include <lzma/LzmaEnc.h>
 
@@ -24,20 +22,28 @@ ISzAlloc g_sdkAlloc = {SdkAlloc, SdkFree};
 
 // lc, lp and pb packed as (pb * 5 + lp) * 9 + lc: anything from 225 up names no valid triple.
 constexpr unsigned kPropertyByteLimit = 9 * 5 * 5;
-} // namespace
+constexpr int kLevel = 5;
+constexpr uint32_t kDictionarySize = 1u << 24;
+constexpr uint32_t kPropertySize = 5;
 
-bool CLzma::Compress(char** output, uint32_t* outputLength, const void* input, uint32_t inputLength,
-                     uint32_t prefix)
+// A range-coded bit whose probability has fully adapted costs at least -log2(2017/2048) = 0.022
+// bits, and the cheapest symbol (a 273-byte repeat of the last match) takes 14 such bits: at most
+// about 7,100 bytes per stream byte, rounded up to 8,192. The constant covers the range coder's
+// start and the early symbols, which cost more.
+uint64_t MaxDecodedLength(uint64_t streamLength)
 {
-    if (!IsEmptyOutputSlot(output) || outputLength == nullptr ||
-        !IsValidCodecInput(input, inputLength, prefix))
-        return false;
-    const uint64_t n = inputLength - prefix;
-    // Output lengths are 32-bit: the capacity stops where they would overflow.
-    const uint64_t room = std::numeric_limits<uint32_t>::max() - static_cast<uint64_t>(prefix);
-    if (room < kPropertySize) return false;
-    const uint64_t capacity = std::min<uint64_t>(n * 10 / 9 + 65536, room - kPropertySize);
+    return streamLength * 8192 + 65536;
+}
 
+uint64_t EncodedRoom(uint64_t n)
+{
+    return kPropertySize + n * 10 / 9 + 65536;
+}
+
+bool EncodeStream(const unsigned char* in, uint64_t n, unsigned char* out, uint64_t room, uint64_t& written)
+{
+    // The room is capped where output lengths would overflow: it may not even hold the properties.
+    if (room < kPropertySize) return false;
     CLzmaEncProps props;
     LzmaEncProps_Init(&props);
     props.level = kLevel;
@@ -49,49 +55,39 @@ bool CLzma::Compress(char** output, uint32_t* outputLength, const void* input, u
     props.writeEndMark = 0;
     props.numThreads = 1;
 
-    CCodecBuffer buffer(prefix + kPropertySize + capacity);
-    if (!buffer) return false;
-    CopyPrefix(buffer, input, prefix);
-    SizeT streamLength = static_cast<SizeT>(capacity);
+    SizeT streamLength = static_cast<SizeT>(room - kPropertySize);
     SizeT propertyLength = kPropertySize;
-    const Byte* source = static_cast<const Byte*>(input) + prefix;
-    Byte* properties = buffer.Bytes() + prefix;
-    SRes res = LzmaEncode(properties + kPropertySize, &streamLength, source, static_cast<SizeT>(n), &props,
-                          properties, &propertyLength, 0, nullptr, &g_sdkAlloc, &g_sdkAlloc);
+    SRes res = LzmaEncode(out + kPropertySize, &streamLength, in, static_cast<SizeT>(n), &props, out,
+                          &propertyLength, 0, nullptr, &g_sdkAlloc, &g_sdkAlloc);
     if (res != SZ_OK || propertyLength != kPropertySize) return false;
-    *outputLength = static_cast<uint32_t>(prefix + kPropertySize + streamLength);
-    *output = buffer.Release();
+    written = kPropertySize + streamLength;
     return true;
 }
 
-bool CLzma::Decompress(char** output, uint32_t expectedLength, const void* input, uint32_t inputLength,
-                       uint32_t prefix)
+bool MayDecodeTo(const unsigned char* stream, uint64_t length, uint64_t wanted)
 {
-    if (!IsEmptyOutputSlot(output) || !IsValidCodecInput(input, inputLength, prefix) ||
-        prefix > expectedLength)
-        return false;
-    if (inputLength - prefix < kPropertySize) return false;
-    const Byte* properties = static_cast<const Byte*>(input) + prefix;
-    if (properties[0] >= kPropertyByteLimit || ReadU32(properties + 1) > kDictionarySize) return false;
-    const uint64_t streamLength = inputLength - prefix - kPropertySize;
-    const uint64_t wanted = expectedLength - prefix;
-    if (wanted > MaxDecodedLength(streamLength)) return false;
+    if (length < kPropertySize) return false;
+    if (stream[0] >= kPropertyByteLimit || ReadU32(stream + 1) > kDictionarySize) return false;
+    return wanted <= MaxDecodedLength(length - kPropertySize);
+}
 
-    CCodecBuffer buffer(expectedLength);
-    if (!buffer) return false;
-    CopyPrefix(buffer, input, prefix);
+bool DecodeStream(const unsigned char* stream, uint64_t length, unsigned char* out, uint64_t wanted)
+{
     SizeT produced = static_cast<SizeT>(wanted);
-    SizeT consumed = static_cast<SizeT>(streamLength);
+    SizeT consumed = static_cast<SizeT>(length - kPropertySize);
     ELzmaStatus status = LZMA_STATUS_NOT_SPECIFIED;
     // The output buffer is the decoder's whole window, so the dictionary size costs no memory here.
-    SRes res = LzmaDecode(buffer.Bytes() + prefix, &produced, properties + kPropertySize, &consumed,
-                          properties, kPropertySize, LZMA_FINISH_ANY, &status, &g_sdkAlloc);
+    SRes res = LzmaDecode(out, &produced, stream + kPropertySize, &consumed, stream, kPropertySize,
+                          LZMA_FINISH_ANY, &status, &g_sdkAlloc);
     if (res != SZ_OK || produced != wanted) return false;
     // Without an end marker the encoder's final flush leaves the range decoder's code at zero exactly
     // where the data ends; anything else means the stream goes on past the expected length.
-    if (status != LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK) return false;
-    *output = buffer.Release();
-    return true;
+    return status == LZMA_STATUS_MAYBE_FINISHED_WITHOUT_MARK;
 }
+
+constexpr sZipStreamOps kLzmaOps = {EncodedRoom, EncodeStream, MayDecodeTo, DecodeStream};
+} // namespace
+
+CLzma::CLzma() : CZipStreamCodec(kLzmaOps) {}
 
 } // namespace ZP

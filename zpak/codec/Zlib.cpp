@@ -1,61 +1,52 @@
 #include "zpak/codec/Zlib.h"
 
-#include "zpak/codec/CodecBuffer.h"
-
 #include <algorithm>
-#include <limits>
 #include <zlib.h>
 
 namespace ZP
 {
-
-bool CZlib::Compress(char** output, uint32_t* outputLength, const void* input, uint32_t inputLength,
-                     uint32_t prefix)
+namespace
 {
-    if (!IsEmptyOutputSlot(output) || outputLength == nullptr ||
-        !IsValidCodecInput(input, inputLength, prefix))
-        return false;
-    const uint64_t n = inputLength - prefix;
-    // The pak format's historical capacity, raised to zlib's own bound where that is larger (only by
-    // a few bytes), so incompressible data never fails for want of room.
-    uint64_t capacity =
-        std::max<uint64_t>(n + n / 4096 + n / 16384 + 11, compressBound(static_cast<uLong>(n)));
-    capacity = std::min<uint64_t>(capacity, std::numeric_limits<uint32_t>::max() - prefix);
+constexpr int kLevel = 9;
 
-    CCodecBuffer buffer(prefix + capacity);
-    if (!buffer) return false;
-    CopyPrefix(buffer, input, prefix);
-    uLongf streamLength = static_cast<uLongf>(capacity);
-    const Bytef* source = static_cast<const Bytef*>(input) + prefix;
-    if (compress2(buffer.Bytes() + prefix, &streamLength, source, static_cast<uLong>(n), kLevel) != Z_OK)
-        return false;
-    *outputLength = static_cast<uint32_t>(prefix + streamLength);
-    *output = buffer.Release();
+// Deflate emits at most 258 bytes per 2 bits of a block (a one-bit length code and a one-bit distance
+// code), about 1032:1; the constant covers the stream's header, trailer and block headers.
+uint64_t MaxInflatedLength(uint64_t streamLength)
+{
+    return streamLength * 1032 + 1024;
+}
+
+// The pak format's historical room, raised to zlib's own bound where that is larger (only by a few
+// bytes), so incompressible data never fails for want of room.
+uint64_t EncodedRoom(uint64_t n)
+{
+    return std::max<uint64_t>(n + n / 4096 + n / 16384 + 11, compressBound(static_cast<uLong>(n)));
+}
+
+bool EncodeStream(const unsigned char* in, uint64_t n, unsigned char* out, uint64_t room, uint64_t& written)
+{
+    uLongf streamLength = static_cast<uLongf>(room);
+    if (compress2(out, &streamLength, in, static_cast<uLong>(n), kLevel) != Z_OK) return false;
+    written = streamLength;
     return true;
 }
 
-bool CZlib::Decompress(char** output, uint32_t expectedLength, const void* input, uint32_t inputLength,
-                       uint32_t prefix)
+bool MayDecodeTo(const unsigned char*, uint64_t length, uint64_t wanted)
 {
-    if (!IsEmptyOutputSlot(output) || !IsValidCodecInput(input, inputLength, prefix) ||
-        prefix > expectedLength)
-        return false;
-    const uint64_t streamLength = inputLength - prefix;
-    const uint64_t wanted = expectedLength - prefix;
-    if (wanted > MaxInflatedLength(streamLength)) return false;
+    return wanted <= MaxInflatedLength(length);
+}
 
-    CCodecBuffer buffer(expectedLength);
-    if (!buffer) return false;
-    CopyPrefix(buffer, input, prefix);
+bool DecodeStream(const unsigned char* stream, uint64_t length, unsigned char* out, uint64_t wanted)
+{
     uLongf produced = static_cast<uLongf>(wanted);
-    const Bytef* source = static_cast<const Bytef*>(input) + prefix;
     // Z_BUF_ERROR here means the stream goes on past the expected length; a truncated stream is
     // Z_DATA_ERROR; a complete stream that ends early leaves produced short.
-    if (uncompress(buffer.Bytes() + prefix, &produced, source, static_cast<uLong>(streamLength)) != Z_OK ||
-        produced != wanted)
-        return false;
-    *output = buffer.Release();
-    return true;
+    return uncompress(out, &produced, stream, static_cast<uLong>(length)) == Z_OK && produced == wanted;
 }
+
+constexpr sZipStreamOps kZlibOps = {EncodedRoom, EncodeStream, MayDecodeTo, DecodeStream};
+} // namespace
+
+CZlib::CZlib() : CZipStreamCodec(kZlibOps) {}
 
 } // namespace ZP

@@ -2,6 +2,7 @@
 
 #include "platform/fs/FileSystem.h"
 #include "platform/text/TextCodec.h"
+#include "platform/time/Calendar.h"
 
 #include <cstring>
 #include <new>
@@ -300,15 +301,15 @@ bool CFile::SetLastWriteFileTime(FileTime ft)
 
 bool CFile::SetLastWriteSystemTime(const sSystemTime& utc)
 {
-    std::tm tm{};
-    tm.tm_year = utc.year - 1900;
-    tm.tm_mon = utc.month - 1;
-    tm.tm_mday = utc.day;
-    tm.tm_hour = utc.hour;
-    tm.tm_min = utc.minute;
-    tm.tm_sec = utc.second;
-    time_t seconds = timegm(&tm);
-    if (seconds == static_cast<time_t>(-1) || utc.year < 1601)
+    platform::time::sCalendar fields;
+    fields.year = utc.year;
+    fields.month = utc.month;
+    fields.day = utc.day;
+    fields.hour = utc.hour;
+    fields.minute = utc.minute;
+    fields.second = utc.second;
+    time_t seconds = 0;
+    if (utc.year < 1601 || !platform::time::UtcCalendarToTime(fields, seconds))
         return false;
     return SetLastWriteFileTime(TimeToFileTime(seconds) + static_cast<uint64_t>(utc.milliseconds) * 10000);
 }

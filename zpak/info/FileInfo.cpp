@@ -1,6 +1,7 @@
 #include "zpak/info/FileInfo.h"
 
 #include "platform/text/TextCodec.h"
+#include "platform/time/Calendar.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/crc/Crc32.h"
 
@@ -100,13 +101,10 @@ bool LooseFileTimeMatches(uint32_t recordTime, int64_t fileMtimeUtc)
 {
     // The file system's UTC time is split into calendar fields and read back as local time, so
     // the comparison absorbs the time-zone offset (up to about 11 hours) between the two clocks.
-    time_t utc = static_cast<time_t>(fileMtimeUtc);
-    std::tm tm{};
-    if (!gmtime_r(&utc, &tm))
-        return false;
-    tm.tm_isdst = -1;
-    time_t asLocal = mktime(&tm);
-    if (asLocal == static_cast<time_t>(-1))
+    platform::time::sCalendar fields;
+    time_t asLocal = 0;
+    if (!platform::time::UtcCalendar(static_cast<time_t>(fileMtimeUtc), fields) ||
+        !platform::time::LocalCalendarToTime(fields, asLocal))
         return false;
     double diff = std::fabs(static_cast<double>(asLocal) - static_cast<double>(recordTime));
     return diff * 0.0001 <= 4.0;

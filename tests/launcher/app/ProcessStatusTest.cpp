@@ -7,7 +7,7 @@
 #include "platform/process/ProcessList.h"
 #include "platform/sync/NamedMutex.h"
 #include "platform/text/TextCodec.h"
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 
 #include <chrono>
@@ -38,7 +38,7 @@ private:
     bool m_was;
 };
 
-class CStatusApp : private CHeldLog, public scripttest::CScriptTestApp
+class CStatusApp : private CHeldLog, public testsupport::CScriptTestApp
 {
 public:
     CStatusApp()

@@ -5,7 +5,8 @@
 #include "platform/process/CommandLine.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/text/TextCodec.h"
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TestHttpServer.h"
 #include "zpak/message/ResultCodes.h"
 
@@ -41,7 +42,7 @@ public:
 };
 
 // The script test application whose game information manager is the one under test.
-class CManagerApp : public scripttest::CScriptTestApp
+class CManagerApp : public testsupport::CScriptTestApp
 {
 public:
     CGameInfoManagerBase* GetGameInfoManager() override { return &manager; }
@@ -204,7 +205,7 @@ TEST_F(ManagerTest, SiteCodeSchemeRetryMissingAuthCodeAndFailedDownload)
 
 TEST_F(ManagerTest, InstallRegistrationReadsOnlyPlainTexts)
 {
-    scripttest::RegistrySandbox sandbox;
+    testsupport::RegistrySandbox sandbox;
     using platform::registry::sValue;
     manager.SetRegistryName(kRegRootKey, L"SOFTWARE\\Quillmark");
     manager.SetRegistryName(kRegInstallDir, L"Install_Dir");

@@ -3,6 +3,7 @@
 #include "launcher/gui/ConsoleLauncherGUI.h"
 #include "launcher/patch/PatchSystemProcess.h"
 #include "platform/text/TextCodec.h"
+#include "tests/support/StubConnector.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestHttpServer.h"
 #include "zpak/archive/ZipArchive.h"
@@ -31,7 +32,7 @@ public:
     std::vector<std::string> reports;
 };
 
-class CTestApp : public CObjectConnector, public IUpdaterStopFlag
+class CTestApp : public testsupport::CStubConnector
 {
 public:
     CTestApp()
@@ -43,19 +44,10 @@ public:
         gui.SetConnector(this);
     }
     CFWLauncherGUI* GetLauncherGUI() override { return &gui; }
-    CRestartProcess* GetRestartProcess() override { return nullptr; }
-    CLauncherUpdater* GetUpdater() override { return nullptr; }
-    CPatchSystemProcess* GetPatchSystem() override { return nullptr; }
-    CGameInfoManagerBase* GetGameInfoManager() override { return nullptr; }
-    CLauncherScript* GetScript() override { return nullptr; }
     CLauncherStringTable* GetStringTable() override { return &table; }
-    CProcessStatus* GetProcessStatus() override { return nullptr; }
-    CLauncherImplement* GetImplement() override { return nullptr; }
-    bool IsUpdaterStopRequested() override { return stop; }
 
     CFWLStringTable table;
     CRecordingGUI gui;
-    bool stop = false;
 };
 
 struct sServedGame

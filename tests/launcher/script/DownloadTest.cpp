@@ -1,6 +1,6 @@
 // HTTP_GetFileSize and HTTP_DownloadFile against the test server on 127.0.0.1.
 #include "platform/text/TextCodec.h"
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestData.h"
 #include "tests/support/TestHttpServer.h"
@@ -10,7 +10,7 @@
 #include <random>
 #include <sstream>
 
-using scripttest::CScriptTestApp;
+using testsupport::CScriptTestApp;
 using testsupport::TestHttpServer;
 
 namespace
@@ -39,7 +39,7 @@ class Download : public ::testing::Test
 protected:
     void SetUp() override
     {
-        app.Run(std::string(scripttest::kGlobalFunctionPrelude) +
+        app.Run(std::string(testsupport::kGlobalFunctionPrelude) +
                 "events = ''\n"
                 "function onStatus(text) events = events .. 'S:' .. text .. '\\n' end\n"
                 "function onProgress(percent) events = events .. 'P:' .. percent .. '\\n' end\n");

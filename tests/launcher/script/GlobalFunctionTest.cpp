@@ -5,7 +5,8 @@
 #include "platform/registry/RegistryStore.h"
 #include "platform/text/TextCodec.h"
 #include "platform/ui/EventPump.h"
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +18,9 @@
 #include <sys/types.h>
 #include <thread>
 
-using scripttest::CScriptTestApp;
-using scripttest::kGlobalFunctionPrelude;
-using scripttest::RegistrySandbox;
+using testsupport::CScriptTestApp;
+using testsupport::kGlobalFunctionPrelude;
+using testsupport::RegistrySandbox;
 
 namespace
 {

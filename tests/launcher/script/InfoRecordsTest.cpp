@@ -6,7 +6,8 @@
 #include "launcher/info/LauncherInfo.h"
 #include "launcher/workflow/LauncherImplement.h"
 #include "platform/text/TextCodec.h"
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/ScopedValue.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 #include "zpak/message/ResultCodes.h"
 
@@ -26,7 +27,7 @@ public:
 };
 
 // The script test application with the components the launcher objects reach.
-class CRecordsApp : public scripttest::CScriptTestApp
+class CRecordsApp : public testsupport::CScriptTestApp
 {
 public:
     CRecordsApp()
@@ -209,7 +210,7 @@ TEST(LauncherInfoScript, DefaultsSettersAndTheRootPath)
 
 TEST(LauncherScriptObject, MissingComponentsGiveNil)
 {
-    scripttest::CScriptTestApp app;
+    testsupport::CScriptTestApp app;
     app.Run("gi = tostring(LauncherScriptObject:GetGameInfo())\n"
             "li = tostring(LauncherScriptObject:GetLauncherInfo())\n"
             "impl = tostring(LauncherScriptObject:GetLauncherImpl())\n"
@@ -226,6 +227,7 @@ TEST(LauncherScriptObject, MessageBoxShowsANoticeInTheScriptsCodePage)
     CRecordsApp app;
     auto* box = new CRecordingBox;
     InstallMessageBox(box);
+    testsupport::OnScopeExit removeBox(RemoveMessageBox);
     app.Run("\xEF\xBB\xBF"
             "LauncherScriptObject:MessageBox('" +
             platform::text::WideToUtf8(L"설치 완료") + "')\n");
@@ -234,7 +236,6 @@ TEST(LauncherScriptObject, MessageBoxShowsANoticeInTheScriptsCodePage)
     EXPECT_EQ(box->shown[0].first, L"설치 완료");
     EXPECT_EQ(box->shown[0].second, kMessageNotice);
     EXPECT_EQ(box->shown[1].first, std::wstring(1023, L'm'));
-    RemoveMessageBox();
 }
 
 TEST(LauncherImplScript, NamesAreStoredAndOnlyThreeOptionSlotsExist)

@@ -3,7 +3,8 @@
 #include "launcher/script/InterMessageQueue.h"
 #include "launcher/script/RegistryProcess.h"
 #include "launcher/script/StartProcess.h"
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 
 #include <boost/interprocess/ipc/message_queue.hpp>
@@ -11,7 +12,7 @@
 
 #include <unistd.h>
 
-using scripttest::CScriptTestApp;
+using testsupport::CScriptTestApp;
 
 namespace
 {
@@ -39,7 +40,7 @@ TEST(InterMessageQueue, ScriptBuildsAndSendsThePackedRecord)
 {
     std::string name = UniqueQueueName("send");
     CScriptTestApp app;
-    app.Run(std::string(scripttest::kGlobalFunctionPrelude) +
+    app.Run(std::string(testsupport::kGlobalFunctionPrelude) +
             "q = gf:GetNewInterMessageQueue()\n"
             "created = q:CreateMessageQueue('" +
             name +
@@ -171,7 +172,7 @@ TEST(Starters, StartOnceWaitAndReadTheExitCode)
 
 TEST(RegistryKeyObject, TypedReadsAndMisuse)
 {
-    scripttest::RegistrySandbox sandbox;
+    testsupport::RegistrySandbox sandbox;
     CScriptTestApp app; // for the log lines
     IRegistryProcess_CurrentUser registry;
     EXPECT_EQ(registry.OpenForRead(L"Software\\Game"), 0) << "no such key yet";

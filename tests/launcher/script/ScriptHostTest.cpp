@@ -1,12 +1,12 @@
 #include "launcher/script/LauncherScriptLua.h"
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
-using scripttest::CScriptTestApp;
+using testsupport::CScriptTestApp;
 
 TEST(ScriptHost, ByteOrderMarkDecidesTheCodePageAndIsNotRun)
 {

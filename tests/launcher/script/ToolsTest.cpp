@@ -1,5 +1,6 @@
 // velmora-script and velmora-reg as operators and the end-to-end tests run them.
-#include "tests/launcher/script/ScriptTestApp.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/ScriptTestApp.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ std::string Tool(const char* name)
 TEST(VelmoraScriptTool, RunsFilesAndCallsAFunction)
 {
     testsupport::TempDir dir;
-    scripttest::RegistrySandbox sandbox;
+    testsupport::RegistrySandbox sandbox;
     dir.WriteFile(L"first.lua", "\xEF\xBB\xBF"
                                 "base = 40\n");
     dir.WriteFile(L"second.lua", "function Answer()\n"
@@ -80,7 +81,7 @@ TEST(VelmoraScriptTool, EveryScriptErrorIsReportedAndEndsWithExitOne)
 
 TEST(VelmoraRegTool, SetGetDelete)
 {
-    scripttest::RegistrySandbox sandbox;
+    testsupport::RegistrySandbox sandbox;
     std::string reg = Tool("velmora-reg");
     std::string out, err;
     struct
@@ -120,7 +121,7 @@ TEST(VelmoraRegTool, SetGetDelete)
 // Several processes writing at once: every value arrives.
 TEST(VelmoraRegTool, ConcurrentWritersLoseNothing)
 {
-    scripttest::RegistrySandbox sandbox;
+    testsupport::RegistrySandbox sandbox;
     std::string reg = Tool("velmora-reg");
     testsupport::TempDir dir;
     dir.WriteFile(L"writers.sh", "for w in 1 2 3 4; do\n"

@@ -1,53 +1,20 @@
 #pragma once
 // The application object the script tests run against: it provides the script host and an updater
-// stop flag and nothing else. Reports of the host (everything handed to _ALERT) are collected, the
-// registry store lives in a fresh folder, and the log lines written since the start are at hand.
-#include "launcher/app/Components.h"
+// stop flag and nothing else. Reports of the host (everything handed to _ALERT) are collected and the
+// log lines written since the start are at hand. Tests that touch the registry add a RegistrySandbox.
 #include "launcher/script/LauncherScriptLua.h"
-#include "launcher/app/UpdaterStopFlag.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/StubConnector.h"
 #include "zpak/log/ZpakLog.h"
 
 #include <lua.hpp>
 
-#include <atomic>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace scripttest
+namespace testsupport
 {
 
-// Points the registry store at a temporary folder while it lives.
-class RegistrySandbox
-{
-public:
-    RegistrySandbox()
-    {
-        const char* old = std::getenv("VELMORA_REGISTRY_DIR");
-        m_had = old != nullptr;
-        if (old) m_old = old;
-        ::setenv("VELMORA_REGISTRY_DIR", m_dir.NativePath().c_str(), 1);
-    }
-    ~RegistrySandbox()
-    {
-        if (m_had)
-            ::setenv("VELMORA_REGISTRY_DIR", m_old.c_str(), 1);
-        else
-            ::unsetenv("VELMORA_REGISTRY_DIR");
-    }
-    RegistrySandbox(const RegistrySandbox&) = delete;
-    RegistrySandbox& operator=(const RegistrySandbox&) = delete;
-
-    const testsupport::TempDir& Dir() const { return m_dir; }
-
-private:
-    testsupport::TempDir m_dir;
-    std::string m_old;
-    bool m_had = false;
-};
-
-class CScriptTestApp : public CObjectConnector, public IUpdaterStopFlag
+class CScriptTestApp : public CStubConnector
 {
 public:
     CScriptTestApp()
@@ -59,16 +26,7 @@ public:
     }
     ~CScriptTestApp() override { host.Finalize(); }
 
-    CFWLauncherGUI* GetLauncherGUI() override { return nullptr; }
-    CRestartProcess* GetRestartProcess() override { return nullptr; }
-    CLauncherUpdater* GetUpdater() override { return nullptr; }
-    CPatchSystemProcess* GetPatchSystem() override { return nullptr; }
-    CGameInfoManagerBase* GetGameInfoManager() override { return nullptr; }
     CLauncherScript* GetScript() override { return &host; }
-    CLauncherStringTable* GetStringTable() override { return nullptr; }
-    CProcessStatus* GetProcessStatus() override { return nullptr; }
-    CLauncherImplement* GetImplement() override { return nullptr; }
-    bool IsUpdaterStopRequested() override { return stop.load(); }
 
     int Run(const std::string& chunk)
     {
@@ -119,7 +77,6 @@ public:
 
     CLauncherScript_Lua host;
     std::vector<std::string> alerts;
-    std::atomic<bool> stop{false};
     int m_initialized = 0;
 
 private:
@@ -138,4 +95,4 @@ private:
 // The script prelude every test chunk of the global functions starts with.
 inline const char* kGlobalFunctionPrelude = "gf = LauncherScriptObject:GetGlobalFunction()\n";
 
-} // namespace scripttest
+} // namespace testsupport
