@@ -10,6 +10,7 @@
 #include "zpak/file/File.h"
 #include "zpak/file/FileHttp.h"
 #include "zpak/log/ZpakLog.h"
+#include "zpak/message/ResultCodes.h"
 #include "zpak/message/PatchSystemMessage.h"
 
 #include <chrono>
@@ -466,7 +467,7 @@ int CDownloader::DownloadLoose(CFileInfo* record)
         // Already registered by a run that was cut short after writing it: nothing is missing.
         bool known = m_paks.VolumeAt(0) && m_paks.VolumeAt(0)->ContainsEqual(copy);
         delete copy;
-        return known ? 1 : 14088;
+        return known ? 1 : ZP::kErrorAddFileInfo;
     }
     return 1;
 }
@@ -554,7 +555,7 @@ int CDownloader::CheckPaks()
 int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pakName)
 {
     if (!HasUrls())
-        return 14087;
+        return ZP::kErrorNoUrl;
     CStopper::SetStopRequested(false);
     m_gameFolder = gameFolder;
     m_pakName = pakName;
@@ -598,7 +599,7 @@ void CDownloader::ReportDownloaded(uint64_t startTick)
 int CDownloader::ReportServerList(bool open)
 {
     if (!HasUrls())
-        return 14087;
+        return ZP::kErrorNoUrl;
     uint64_t start = NowMs();
     int r = FetchServerList();
     if (r != 1)

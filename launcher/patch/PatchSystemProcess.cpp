@@ -8,6 +8,7 @@
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
 #include "zpak/log/ZpakLog.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <atomic>
 #include <chrono>
@@ -124,14 +125,14 @@ int CPatchSystemProcess::Fail(int code, const char* actionCode, int line)
     CFWLauncherGUI* gui = connector ? connector->GetLauncherGUI() : nullptr;
     if (actionCode && gui)
         gui->SendActionReport(actionCode);
-    ZP::LogErrorLine(code, "PatchSystemProcess", "CPatchSystemProcess::StartAutoPatchSystem", line);
+    ZP_LOG_ERROR(code, "CPatchSystemProcess::StartAutoPatchSystem", line);
     return code;
 }
 
 int CPatchSystemProcess::StartAutoPatchSystem()
 {
     if (!m_downloader.HasUrls())
-        return Fail(14087, "launcher.patch.fail.init", 94);
+        return Fail(ZP::kErrorNoUrl, "launcher.patch.fail.init", 94);
     if (m_downloader.PakName().empty())
         return Fail(ZP::kErrorInvalidString, "launcher.patch.fail.init", 94);
     Status(9);

@@ -19,6 +19,7 @@
 #include "zpak/file/File.h"
 #include "zpak/file/FileHttp.h"
 #include "zpak/log/ZpakLog.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -27,8 +28,6 @@
 
 namespace
 {
-// "The download failed": a stopped download and a body that ended early alike.
-constexpr int kErrorDownload = 14042;
 constexpr uint32_t kDownloadBlock = 500000;
 constexpr int kWaitRoundMs = 100;
 constexpr size_t kEnvironmentChars = 1024;
@@ -38,11 +37,6 @@ using script_text::ToWide;
 void Entry(const wchar_t* name)
 {
     ZP::GetLog()->Write(name);
-}
-
-void ErrorLine(int code, const char* operation, int line)
-{
-    ZP::LogErrorLine(code, __FILE__, operation, line);
 }
 
 template <class Root, class Fn> auto WithKey(const wchar_t* entry, Fn fn)
@@ -64,7 +58,7 @@ std::wstring ToWideWhole(const char* text, unsigned codePage)
 int ShortBodyCode(ZP::IFileBase* http)
 {
     int net = static_cast<ZP::CFileHttp*>(http)->GetLastInternetError();
-    return net != 0 ? net : kErrorDownload;
+    return net != 0 ? net : ZP::kErrorDownload;
 }
 } // namespace
 
@@ -270,7 +264,7 @@ uint32_t CGlobalFunctionForScript::StartAndRelease(IStartProcessBase* starter, c
     int r = CreateProcess_Common(starter, path, arguments);
     if (r != 1)
     {
-        ErrorLine(r, operation, line);
+        ZP_LOG_ERROR(r, operation, line);
         return static_cast<uint32_t>(r);
     }
     starter->CloseProcessHandles();
@@ -283,7 +277,7 @@ uint32_t CGlobalFunctionForScript::StartAndWait(IStartProcessBase* starter, cons
     int r = CreateProcess_Common(starter, path, arguments);
     if (r != 1)
     {
-        ErrorLine(r, operation, line);
+        ZP_LOG_ERROR(r, operation, line);
         return static_cast<uint32_t>(r);
     }
     int status = kWaitTimedOut;
@@ -369,7 +363,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     ZP::LogF(L"HTTP_DownloadFile : %s, %s", wideUrl.c_str(), widePath.c_str());
     if (!url || !localPath)
     {
-        ErrorLine(ZP::kErrorInvalidFileName, kOperation, 397);
+        ZP_LOG_ERROR(ZP::kErrorInvalidFileName, kOperation, 397);
         return ZP::kErrorInvalidFileName;
     }
 
@@ -377,7 +371,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     std::unique_ptr<ZP::IFileBase> http(ZP::GetFileHttpFactory()->Create());
     if (!local || !http)
     {
-        ErrorLine(ZP::kErrorInvalidPointer, kOperation, 397);
+        ZP_LOG_ERROR(ZP::kErrorInvalidPointer, kOperation, 397);
         return ZP::kErrorInvalidPointer;
     }
     uint32_t existing = 0;
@@ -397,7 +391,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     }
     if (r != 1)
     {
-        ErrorLine(r, kOperation, 397);
+        ZP_LOG_ERROR(r, kOperation, 397);
         return static_cast<uint32_t>(r);
     }
 
@@ -406,7 +400,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     r = http->Open(wideUrl.c_str(), ZP::kModeRead, 0);
     if (r != 1)
     {
-        ErrorLine(r, kOperation, 407);
+        ZP_LOG_ERROR(r, kOperation, 407);
         return static_cast<uint32_t>(r);
     }
     SendStatus(statusFunction, "HttpFile Open Success");
@@ -494,7 +488,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
 
     http->Close();
     local->Close();
-    if (StopRequested()) return kErrorDownload;
+    if (StopRequested()) return ZP::kErrorDownload;
     if (result != 1)
     {
         ZP_LOG_ERROR(result, kOperation);

@@ -108,7 +108,7 @@ int CFileInfoUtil::SaveFileList(IFileBase* file, sFileListSaveLoad* header)
     ok = ok && WriteU32To(file, headerLength) && WriteAll(file, kMagicEnd, 4);
     Notify(hooks.listEnd);
     if (!ok)
-        return ZP_LOG_ERROR(14016, kWhere), 14016;
+        return ZP_LOG_ERROR(kErrorFileWrite, kWhere), kErrorFileWrite;
     return 1;
 }
 

@@ -78,7 +78,7 @@ std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, const vFil
     // Report files are read on Korean systems as ANSI text.
     if (!WriteWholeFile(path, platform::text::WideToMultiByte(text, platform::text::kCodePageKorean)))
     {
-        ZP_LOG_ERROR(14015, "CFileInfoUtil::WriteListReport");
+        ZP_LOG_ERROR(kErrorFileCreate, "CFileInfoUtil::WriteListReport");
         return std::wstring();
     }
     (void)open; // opening the report for the user needs the shell layer of the window build

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstring>
+#include <string_view>
 
 namespace ZP
 {
@@ -203,13 +204,15 @@ bool LogWarnF(const wchar_t* format, ...)
 
 bool LogErrorLine(int code, const char* sourceFile, const char* function, int line)
 {
-    const char* base = sourceFile ? sourceFile : "";
-    if (const char* slash = std::strrchr(base, '/'))
-        base = slash + 1;
-    if (const char* backslash = std::strrchr(base, '\\'))
-        base = backslash + 1;
-    std::string where =
-        FormatNarrow(255, "File : %s, Function : %s, Line : %d", base, function ? function : "", line);
+    // The module's source name: the file name without its folders and extension, as "PatchSystemProcess".
+    std::string_view base = sourceFile ? sourceFile : "";
+    size_t cut = base.find_last_of("/\\");
+    if (cut != std::string_view::npos) base.remove_prefix(cut + 1);
+    size_t dot = base.rfind('.');
+    if (dot != std::string_view::npos && dot > 0) base = base.substr(0, dot);
+    std::string name(base);
+    std::string where = FormatNarrow(255, "File : %s, Function : %s, Line : %d", name.c_str(),
+                                     function ? function : "", line);
     std::wstring text = GetMessageText(code);
     text += L" - ";
     text += platform::text::Utf8ToWide(where);

@@ -46,8 +46,25 @@ constexpr int kErrorDecrypt = 14081;
 constexpr int kErrorNotOpen = 14082;
 constexpr int kErrorAlreadyOpen = 14083;
 constexpr int kErrorStopped = 14085;
+constexpr int kErrorNoUrl = 14087;
+constexpr int kErrorAddFileInfo = 14088;
 
-
+// The launcher's own.
 constexpr int kErrorDiskFull = 14091;
+constexpr int kErrorLauncherRename = 14092;
+constexpr int kErrorCloneCreate = 14093;
+constexpr int kErrorWindowResourceCreate = 14094;
+constexpr int kErrorWindowResourceLoad = 14095;
+constexpr int kErrorThreadCreate = 14096;
+constexpr int kLauncherVersionSame = 14097;
+constexpr int kLauncherVersionDiffers = 14098;
+constexpr int kRestartNeeded = 14099;
+constexpr int kUpdateNeeded = 14100;
+constexpr int kErrorInstanceMutex = 14101;
+constexpr int kErrorLauncherSameGameRuns = 14102;
+constexpr int kErrorLauncherOtherGameRuns = 14103;
+constexpr int kErrorApplicationRuns = 14104;
+constexpr int kErrorPatcherRuns = 14105;
+constexpr int kErrorGameInstall = 14106;
 
 } // namespace ZP

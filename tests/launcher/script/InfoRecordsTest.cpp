@@ -224,7 +224,7 @@ TEST(LauncherScriptObject, MissingComponentsGiveNil)
 TEST(LauncherScriptObject, MessageBoxShowsANoticeInTheScriptsCodePage)
 {
     CRecordsApp app;
-    auto* box = new CRecordingBox;
+    auto box = std::make_shared<CRecordingBox>();
     InstallMessageBox(box);
     app.Run("\xEF\xBB\xBF"
             "LauncherScriptObject:MessageBox('" +
