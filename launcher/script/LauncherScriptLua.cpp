@@ -2,6 +2,7 @@
 
 #include "launcher/app/MessageBox.h"
 #include "launcher/app/RestartProcess.h"
+#include "launcher/gui/LauncherGUI.h"
 #include "launcher/info/GameInfo.h"
 #include "launcher/info/GameInfoManager.h"
 #include "launcher/info/LauncherInfo.h"
@@ -178,6 +179,7 @@ void CLauncherScript_Lua::RegisterLauncherScriptClass()
     lua_tinker::define_method<CLauncherScript_Lua>(L, "GetGameInfo", &CLauncherScript_Lua::GetGameInfo);
     lua_tinker::define_method<CLauncherScript_Lua>(L, "GetLauncherImpl", &CLauncherScript_Lua::GetLauncherImpl);
     lua_tinker::define_method<CLauncherScript_Lua>(L, "MessageBox", &CLauncherScript_Lua::MessageBox);
+    lua_tinker::define_method<CLauncherScript_Lua>(L, "ShowLauncher", &CLauncherScript_Lua::ShowLauncher);
     lua_tinker::define_method<CLauncherScript_Lua>(L, "GetLauncherRootPath",
                                                    &CLauncherScript_Lua::GetLauncherRootPath);
     lua_tinker::set_global_object(L, "LauncherScriptObject", this);
@@ -245,6 +247,12 @@ void CLauncherScript_Lua::MessageBox(const char* text)
 {
     std::wstring wide = script_text::ToWide(text, m_codePage, 1024);
     ShowMessage(wide.c_str(), kMessageNotice);
+}
+
+void CLauncherScript_Lua::ShowLauncher(bool show)
+{
+    CFWLauncherGUI* gui = m_connector ? m_connector->GetLauncherGUI() : nullptr;
+    if (gui) gui->ShowLauncher(show);
 }
 
 const char* CLauncherScript_Lua::GetLauncherRootPath()

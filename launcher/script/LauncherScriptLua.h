@@ -56,6 +56,8 @@ public:
     CDefaultLauncherImplement* GetLauncherImpl();
     // Shows the text (cut to 1023 characters) as a notice through ShowMessage.
     void MessageBox(const char* text);
+    // Shows the launcher window (and brings it to the front) or hides it; nothing without a window.
+    void ShowLauncher(bool show);
     // The launcher's folder with a trailing separator, from the launcher information record.
     const char* GetLauncherRootPath();
 
