@@ -12,6 +12,8 @@
 namespace ZP
 {
 
+class IReportOpener;
+
 class IFileBase;
 
 
@@ -51,9 +53,10 @@ public:
     static int ReadVersionRecord(IFileBase* file, sListVersion* record, uint32_t* read);
     // 0 for an empty list, 1 otherwise, 14085 when stopped.
     static int SumSizes(const vFileInfo* list, uint64_t* plainTotal, uint64_t* storedTotal);
-    // Writes "<stem>_<date>_<time>.txt"; returns its path, empty when nothing was written.
+    // Writes "<stem>_<date>_<time>.txt"; returns its path, empty when nothing was written. With the
+    // open flag a report that was written whole goes to the opener (null: the shell's "open").
     static std::wstring WriteListReport(const std::wstring& stem, const vFileInfo* list, uint32_t elapsedMs,
-                                        bool open);
+                                        bool open, IReportOpener* opener = nullptr);
 
     // Transfer routines: bytes written to the destination, 0 on failure.
     static uint32_t CopyPlain(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record);

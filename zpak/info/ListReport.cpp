@@ -5,6 +5,7 @@
 #include "zpak/common/NotifyHooks.h"
 #include "zpak/common/Stopper.h"
 #include "zpak/info/FileInfoUtil.h"
+#include "zpak/info/ReportOpener.h"
 #include "zpak/log/ZpakLog.h"
 
 namespace ZP
@@ -31,7 +32,7 @@ int CFileInfoUtil::SumSizes(const vFileInfo* list, uint64_t* plainTotal, uint64_
 }
 
 std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, const vFileInfo* list, uint32_t elapsedMs,
-                                            bool open)
+                                            bool open, IReportOpener* opener)
 {
     if (!list || list->Count() == 0)
         return std::wstring();
@@ -81,8 +82,7 @@ std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, const vFil
         ZP_LOG_ERROR(kErrorFileCreate, "CFileInfoUtil::WriteListReport");
         return std::wstring();
     }
-    (void)open; // opening the report for the user needs the shell layer of the window build
-    (void)stopped;
+    if (open && !stopped) (opener ? opener : ShellReportOpener())->Open(path);
     return path;
 }
 
