@@ -39,7 +39,8 @@ TEST(ShowMessage, ABoxBeingShownOutlivesItsReplacement)
     std::promise<void>& release = waiting->release;
     InstallMessageBox(std::move(waiting));
 
-    std::future<int> answer = std::async(std::launch::async, [] { return ShowMessage(L"question", kMessageYesNo); });
+    std::future<int> answer =
+        std::async(std::launch::async, [] { return ShowMessage(L"question", kMessageYesNo); });
     entered.wait();
     // The window thread replaces the box while a worker still waits on the old one.
     InstallMessageBox(std::make_shared<CGUIMessageBox>());

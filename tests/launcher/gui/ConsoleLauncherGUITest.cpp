@@ -45,6 +45,7 @@ TEST(ConsoleLauncherGUI, ActionReportCarriesTheHandOffsMemberNumber)
     app.manager.GetGameInfo()->SetEnv("live");
     app.gui.SendActionReport("launcher.game.start");
     app.manager.Finalize();
-    EXPECT_NE(collector.Request().find("\"member_no\":\"20231234\",\"environment\":\"live\""), std::string::npos)
+    EXPECT_NE(collector.Request().find("\"member_no\":\"20231234\",\"environment\":\"live\""),
+              std::string::npos)
         << collector.Request();
 }
