@@ -36,11 +36,7 @@ IHttpDownloader::IHttpDownloader()
 {
 }
 
-IHttpDownloader::~IHttpDownloader()
-{
-    delete m_http;
-    delete m_local;
-}
+IHttpDownloader::~IHttpDownloader() = default;
 
 int IHttpDownloader::DownloadFileToMemory(const wchar_t* url, char** outBuffer, uint32_t* outSize)
 {
@@ -163,7 +159,7 @@ int IHttpDownloader::DownloadDirectFileToLocalFile(const wchar_t* url, const wch
         return Fail(r, kWhere);
     }
     // Without a length there is no telling a complete copy from a cut one.
-    if (AsHttp(m_http)->GetContentLength() < 0)
+    if (AsHttp(m_http.get())->GetContentLength() < 0)
     {
         m_http->Close();
         m_local->Close();
@@ -195,7 +191,7 @@ int IHttpDownloader::CopyBody(const wchar_t* path, uint32_t start, uint32_t remo
         if (landed != start)
         {
             if (!m_http->IsOpened() || m_http->GetPosition() != 0)
-                return ShortBodyCode(m_http);
+                return ShortBodyCode(m_http.get());
             // The server ignored the range and sends the whole file: never splice it onto the
             // partial copy.
             if (!m_local->Truncate(0))
@@ -218,7 +214,7 @@ int IHttpDownloader::CopyBody(const wchar_t* path, uint32_t start, uint32_t remo
         // after the reader's time limit): the copy fails, and the partial file stays for a resume.
         uint32_t n = m_http->Read(block.data(), want);
         if (n == 0)
-            return ShortBodyCode(m_http);
+            return ShortBodyCode(m_http.get());
         if (m_local->Write(block.data(), n) != n)
             return ZP::kErrorFileWrite;
         done += n;

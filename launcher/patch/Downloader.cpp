@@ -22,15 +22,13 @@ namespace
 {
 std::unique_ptr<IFileBase> NewHttpFile() { return std::unique_ptr<IFileBase>(GetFileHttpFactory()->Create()); }
 
-// The list report of a list sorted by name; the list itself keeps its order.
-void WriteSortedReport(const vFileInfo& list, const std::wstring& stem, uint64_t elapsedMs, bool open)
+// The list report of records sorted by name; the records' owner keeps its order.
+void WriteSortedReport(const std::vector<CFileInfo*>& records, const std::wstring& stem, uint64_t elapsedMs,
+                       bool open)
 {
-    vFileInfo sorted;
-    for (CFileInfo* r : list)
-        sorted.Add(r);
-    sorted.Sort(kSortByName);
-    CFileInfoUtil::WriteListReport(stem, &sorted, static_cast<uint32_t>(elapsedMs), open);
-    sorted.ReleaseAll(); // it only borrowed the records
+    std::vector<CFileInfo*> sorted(records);
+    SortRecords(sorted, kSortByName);
+    CFileInfoUtil::WriteListReport(stem, {sorted.data(), sorted.size()}, static_cast<uint32_t>(elapsedMs), open);
 }
 
 uint64_t NowMs()
@@ -99,7 +97,7 @@ std::wstring CDownloader::NextUrl()
 void CDownloader::Reset()
 {
     m_paks.CloseAll();
-    m_downloadedList.ReleaseAll(); // borrowed from the download list
+    m_downloadedList.clear();
     m_downloadList.Clear();
     m_deleteList.Clear();
     m_serverList.Clear();
@@ -460,15 +458,15 @@ int CDownloader::DownloadLoose(CFileInfo* record)
         if (!DownloadLooseData(target, record))
             return CStopper::IsStopRequested() ? kErrorStopped : kErrorDownload;
     }
-    auto* copy = new CFileInfo;
+    auto copy = std::make_unique<CFileInfo>();
     copy->CopyFrom(*record);
-    if (!m_paks.AddLooseRecord(copy, true))
+    if (!m_paks.AddLooseRecord(copy.get(), true))
     {
         // Already registered by a run that was cut short after writing it: nothing is missing.
-        bool known = m_paks.VolumeAt(0) && m_paks.VolumeAt(0)->ContainsEqual(copy);
-        delete copy;
+        bool known = m_paks.VolumeAt(0) && m_paks.VolumeAt(0)->ContainsEqual(copy.get());
         return known ? 1 : ZP::kErrorAddFileInfo;
     }
+    copy.release(); // the pak set's index owns it now
     return 1;
 }
 
@@ -483,7 +481,7 @@ int CDownloader::DownloadAll()
         return 1;
     }
     Status(FormatWide(1023, L"[%d]개 다운로드 시작.", count));
-    m_downloadedList.ReleaseAll();
+    m_downloadedList.clear();
     sDownloaderHooks& hooks = GetDownloaderHooks();
     int result = 0;
     uint32_t downloaded = 0;
@@ -517,7 +515,7 @@ int CDownloader::DownloadAll()
             Error(FormatWide(1023, L"[다운로드 실패] [ErrCode:%d] %s.", result, record->Name().c_str()));
             break;
         }
-        m_downloadedList.Add(record);
+        m_downloadedList.push_back(record);
         ++downloaded;
         if (hooks.fileCountProgress)
             hooks.fileCountProgress(count, i + 1);
@@ -588,7 +586,7 @@ int CDownloader::Run(const std::wstring& gameFolder, const std::wstring& pakName
 
 void CDownloader::ReportDownloaded(uint64_t startTick)
 {
-    if (m_downloadedList.Count() == 0)
+    if (m_downloadedList.empty())
         return;
     Status(L"다운로드 리스트 만들기 시작.");
     WriteSortedReport(m_downloadedList, JoinPath(m_gameFolder, L"Log/DownloadFileList.txt"), NowMs() - startTick,
@@ -607,7 +605,7 @@ int CDownloader::ReportServerList(bool open)
         Error(FormatWide(1023, L"%s - %d", GetMessageText(r), r));
         return r;
     }
-    WriteSortedReport(m_serverList, L"Log/ServerFileList", NowMs() - start, open);
+    WriteSortedReport(m_serverList.Raw(), L"Log/ServerFileList", NowMs() - start, open);
     return 1;
 }
 
@@ -620,6 +618,6 @@ int CDownloader::ReportWillDownload(const std::wstring& gameFolder, const std::w
         Error(FormatWide(1023, L"%s - %d", GetMessageText(r), r));
         return r;
     }
-    WriteSortedReport(m_downloadList, L"Log/WillDownloadFileList", NowMs() - start, open);
+    WriteSortedReport(m_downloadList.Raw(), L"Log/WillDownloadFileList", NowMs() - start, open);
     return 1;
 }

@@ -36,9 +36,9 @@ CLauncherScript_Lua::~CLauncherScript_Lua()
     Finalize();
 }
 
-CGlobalFunctionForScript* CLauncherScript_Lua::CreateGlobalFunction()
+std::unique_ptr<CGlobalFunctionForScript> CLauncherScript_Lua::CreateGlobalFunction()
 {
-    return new CGlobalFunctionForScript;
+    return std::make_unique<CGlobalFunctionForScript>();
 }
 
 void* CLauncherScript_Lua::Allocate(void* self, void* block, size_t oldSize, size_t newSize)
@@ -107,8 +107,7 @@ void CLauncherScript_Lua::Finalize()
 {
     if (m_state) lua_close(m_state);
     m_state = nullptr;
-    delete m_globalFunction;
-    m_globalFunction = nullptr;
+    m_globalFunction.reset();
 }
 
 void CLauncherScript_Lua::SetConnector(CObjectConnector* connector)
