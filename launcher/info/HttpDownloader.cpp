@@ -190,8 +190,7 @@ int IHttpDownloader::CopyBody(const wchar_t* path, uint32_t start, uint32_t remo
         uint32_t landed = m_http->Seek(start);
         if (landed != start)
         {
-            if (!m_http->IsOpened() || m_http->GetPosition() != 0)
-                return ShortBodyCode(m_http.get());
+            if (!m_http->IsOpened() || m_http->GetPosition() != 0) return ShortBodyCode(m_http.get());
             // The server ignored the range and sends the whole file: never splice it onto the
             // partial copy.
             if (!m_local->Truncate(0))
@@ -213,8 +212,7 @@ int IHttpDownloader::CopyBody(const wchar_t* path, uint32_t start, uint32_t remo
         // A read returns 0 only when the body ended early or the transfer failed (a stall ends
         // after the reader's time limit): the copy fails, and the partial file stays for a resume.
         uint32_t n = m_http->Read(block.data(), want);
-        if (n == 0)
-            return ShortBodyCode(m_http.get());
+        if (n == 0) return ShortBodyCode(m_http.get());
         if (m_local->Write(block.data(), n) != n)
             return ZP::kErrorFileWrite;
         done += n;

@@ -10,8 +10,8 @@
 #include "zpak/file/File.h"
 #include "zpak/file/FileHttp.h"
 #include "zpak/log/ZpakLog.h"
-#include "zpak/message/ResultCodes.h"
 #include "zpak/message/PatchSystemMessage.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <chrono>
 #include <memory>
@@ -28,7 +28,8 @@ void WriteSortedReport(const std::vector<CFileInfo*>& records, const std::wstrin
 {
     std::vector<CFileInfo*> sorted(records);
     SortRecords(sorted, kSortByName);
-    CFileInfoUtil::WriteListReport(stem, {sorted.data(), sorted.size()}, static_cast<uint32_t>(elapsedMs), open);
+    CFileInfoUtil::WriteListReport(stem, {sorted.data(), sorted.size()}, static_cast<uint32_t>(elapsedMs),
+                                   open);
 }
 
 uint64_t NowMs()
@@ -552,8 +553,7 @@ int CDownloader::CheckPaks()
 
 int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pakName)
 {
-    if (!HasUrls())
-        return ZP::kErrorNoUrl;
+    if (!HasUrls()) return ZP::kErrorNoUrl;
     CStopper::SetStopRequested(false);
     m_gameFolder = gameFolder;
     m_pakName = pakName;
@@ -586,8 +586,7 @@ int CDownloader::Run(const std::wstring& gameFolder, const std::wstring& pakName
 
 void CDownloader::ReportDownloaded(uint64_t startTick)
 {
-    if (m_downloadedList.empty())
-        return;
+    if (m_downloadedList.empty()) return;
     Status(L"다운로드 리스트 만들기 시작.");
     WriteSortedReport(m_downloadedList, JoinPath(m_gameFolder, L"Log/DownloadFileList.txt"), NowMs() - startTick,
                       false);
@@ -596,8 +595,7 @@ void CDownloader::ReportDownloaded(uint64_t startTick)
 
 int CDownloader::ReportServerList(bool open)
 {
-    if (!HasUrls())
-        return ZP::kErrorNoUrl;
+    if (!HasUrls()) return ZP::kErrorNoUrl;
     uint64_t start = NowMs();
     int r = FetchServerList();
     if (r != 1)

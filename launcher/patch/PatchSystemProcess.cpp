@@ -131,8 +131,7 @@ int CPatchSystemProcess::Fail(int code, const char* actionCode, int line)
 
 int CPatchSystemProcess::StartAutoPatchSystem()
 {
-    if (!m_downloader.HasUrls())
-        return Fail(ZP::kErrorNoUrl, "launcher.patch.fail.init", 94);
+    if (!m_downloader.HasUrls()) return Fail(ZP::kErrorNoUrl, "launcher.patch.fail.init", 94);
     if (m_downloader.PakName().empty())
         return Fail(ZP::kErrorInvalidString, "launcher.patch.fail.init", 94);
     Status(9);

@@ -60,8 +60,10 @@ int ShortBodyCode(ZP::IFileBase* http)
     int net = static_cast<ZP::CFileHttp*>(http)->GetLastInternetError();
     return net != 0 ? net : ZP::kErrorDownload;
 }
+
 // A new object that the list owns; the script gets a plain pointer to it.
-template <class T, class Owned, class... Args> T* Keep(std::vector<std::unique_ptr<Owned>>& owners, Args... args)
+template <class T, class Owned, class... Args>
+T* Keep(std::vector<std::unique_ptr<Owned>>& owners, Args... args)
 {
     auto object = std::make_unique<T>(args...);
     T* view = object.get();
@@ -177,36 +179,38 @@ uint32_t CGlobalFunctionForScript::RegDeleteValue_Common(IRegistryProcess* regis
 }
 
 // The twelve script functions: one key object per call, its key closed before the return.
-#define VELMORA_REGISTRY_TRAMPOLINES(Root)                                                                    \
-    uint32_t CGlobalFunctionForScript::RegCreateKey_##Root(const char* key)                                   \
-    {                                                                                                         \
+#define VELMORA_REGISTRY_TRAMPOLINES(Root)                                                                   \
+    uint32_t CGlobalFunctionForScript::RegCreateKey_##Root(const char* key)                                  \
+    {                                                                                                        \
         return WithKey<IRegistryProcess_##Root>(L"RegCreateKey_" #Root, [&](IRegistryProcess* r)             \
-                                                { return RegCreateKey_Common(r, key); });                      \
-    }                                                                                                         \
-    uint32_t CGlobalFunctionForScript::RegGetNumber_##Root(const char* key, const char* name)                 \
-    {                                                                                                         \
+                                                { return RegCreateKey_Common(r, key); });                    \
+    }                                                                                                        \
+    uint32_t CGlobalFunctionForScript::RegGetNumber_##Root(const char* key, const char* name)                \
+    {                                                                                                        \
         return WithKey<IRegistryProcess_##Root>(L"RegGetNumber_" #Root, [&](IRegistryProcess* r)             \
-                                                { return RegGetNumber_Common(r, key, name); });                \
-    }                                                                                                         \
-    uint32_t CGlobalFunctionForScript::RegSetNumber_##Root(const char* key, const char* name, uint32_t value) \
-    {                                                                                                         \
+                                                { return RegGetNumber_Common(r, key, name); });              \
+    }                                                                                                        \
+    uint32_t CGlobalFunctionForScript::RegSetNumber_##Root(const char* key, const char* name,                \
+                                                           uint32_t value)                                   \
+    {                                                                                                        \
         return WithKey<IRegistryProcess_##Root>(L"RegSetNumber_" #Root, [&](IRegistryProcess* r)             \
-                                                { return RegSetNumber_Common(r, key, name, value); });         \
-    }                                                                                                         \
-    const char* CGlobalFunctionForScript::RegGetText_##Root(const char* key, const char* name)                \
-    {                                                                                                         \
+                                                { return RegSetNumber_Common(r, key, name, value); });       \
+    }                                                                                                        \
+    const char* CGlobalFunctionForScript::RegGetText_##Root(const char* key, const char* name)               \
+    {                                                                                                        \
         return WithKey<IRegistryProcess_##Root>(L"RegGetText_" #Root, [&](IRegistryProcess* r)               \
-                                                { return RegGetText_Common(r, key, name); });                  \
-    }                                                                                                         \
-    uint32_t CGlobalFunctionForScript::RegSetText_##Root(const char* key, const char* name, const char* text) \
-    {                                                                                                         \
+                                                { return RegGetText_Common(r, key, name); });                \
+    }                                                                                                        \
+    uint32_t CGlobalFunctionForScript::RegSetText_##Root(const char* key, const char* name,                  \
+                                                         const char* text)                                   \
+    {                                                                                                        \
         return WithKey<IRegistryProcess_##Root>(L"RegSetText_" #Root, [&](IRegistryProcess* r)               \
-                                                { return RegSetText_Common(r, key, name, text); });            \
-    }                                                                                                         \
-    uint32_t CGlobalFunctionForScript::RegDeleteValue_##Root(const char* key, const char* name)               \
-    {                                                                                                         \
+                                                { return RegSetText_Common(r, key, name, text); });          \
+    }                                                                                                        \
+    uint32_t CGlobalFunctionForScript::RegDeleteValue_##Root(const char* key, const char* name)              \
+    {                                                                                                        \
         return WithKey<IRegistryProcess_##Root>(L"RegDeleteValue_" #Root, [&](IRegistryProcess* r)           \
-                                                { return RegDeleteValue_Common(r, key, name); });              \
+                                                { return RegDeleteValue_Common(r, key, name); });            \
     }
 VELMORA_REGISTRY_TRAMPOLINES(LocalMachine)
 VELMORA_REGISTRY_TRAMPOLINES(CurrentUser)
@@ -259,18 +263,21 @@ uint32_t CGlobalFunctionForScript::Start(const sStartCall& call, const char* pat
 
 uint32_t CGlobalFunctionForScript::CreateProcess(const char* path, const char* arguments)
 {
-    return Start({L"CreateProcess", false, false, "CGlobalFunctionForScript::CreateProcessW", 237}, path, arguments);
+    return Start({L"CreateProcess", false, false, "CGlobalFunctionForScript::CreateProcessW", 237}, path,
+                 arguments);
 }
 
 uint32_t CGlobalFunctionForScript::ShellExecute(const char* path, const char* arguments)
 {
-    return Start({L"ShellExecute", true, false, "CGlobalFunctionForScript::ShellExecuteW", 276}, path, arguments);
+    return Start({L"ShellExecute", true, false, "CGlobalFunctionForScript::ShellExecuteW", 276}, path,
+                 arguments);
 }
 
 uint32_t CGlobalFunctionForScript::CreateProcess_WaitEnd(const char* path, const char* arguments)
 {
-    return Start({L"CreateProcess_WaitEnd", false, true, "CGlobalFunctionForScript::CreateProcess_WaitEnd", 249},
-                 path, arguments);
+    return Start(
+        {L"CreateProcess_WaitEnd", false, true, "CGlobalFunctionForScript::CreateProcess_WaitEnd", 249}, path,
+        arguments);
 }
 
 uint32_t CGlobalFunctionForScript::ShellExecute_WaitEnd(const char* path, const char* arguments)

@@ -32,11 +32,11 @@ public:
 // The registry functions: the six for the machine root, then the same six for the user root
 // (RegCreateKey_LocalMachine ... RegDeleteValue_LocalMachine, RegCreateKey_CurrentUser ...).
 #define VELMORA_REGISTRY_SCRIPT_FUNCTIONS(Root)                                                              \
-    virtual uint32_t RegCreateKey_##Root(const char* key);                                                    \
-    virtual uint32_t RegGetNumber_##Root(const char* key, const char* name);                                  \
-    virtual uint32_t RegSetNumber_##Root(const char* key, const char* name, uint32_t value);                  \
-    virtual const char* RegGetText_##Root(const char* key, const char* name);                                 \
-    virtual uint32_t RegSetText_##Root(const char* key, const char* name, const char* text);                  \
+    virtual uint32_t RegCreateKey_##Root(const char* key);                                                   \
+    virtual uint32_t RegGetNumber_##Root(const char* key, const char* name);                                 \
+    virtual uint32_t RegSetNumber_##Root(const char* key, const char* name, uint32_t value);                 \
+    virtual const char* RegGetText_##Root(const char* key, const char* name);                                \
+    virtual uint32_t RegSetText_##Root(const char* key, const char* name, const char* text);                 \
     virtual uint32_t RegDeleteValue_##Root(const char* key, const char* name);
     VELMORA_REGISTRY_SCRIPT_FUNCTIONS(LocalMachine)
     VELMORA_REGISTRY_SCRIPT_FUNCTIONS(CurrentUser)

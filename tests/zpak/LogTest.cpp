@@ -104,7 +104,8 @@ TEST_F(LogFixture, ErrorLineShape)
     EXPECT_NE(debugLines[1].find(L"알수없는 Error - File : LogTest, Function : CThing::Do, Line : "),
               std::wstring::npos);
     // A line fixed by the original module replaces the statement's own.
-    EXPECT_NE(debugLines[2].find(L"File : LogTest, Function : CThing::Done, Line : 397\n"), std::wstring::npos);
+    EXPECT_NE(debugLines[2].find(L"File : LogTest, Function : CThing::Done, Line : 397\n"),
+              std::wstring::npos);
 }
 
 TEST_F(LogFixture, HeldLinesWaitForWriteThroughAndFlushRewritesTheFile)

@@ -1,10 +1,10 @@
+#include "zpak/pak/PakMgr.h"
 #include "platform/fs/FileSystem.h"
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
 #include "zpak/file/File.h"
-#include "zpak/pak/PakMgr.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -181,7 +181,8 @@ TEST_F(PakSet, Utf8ListingsMatchTheWideOnesOverEveryVolume)
     ASSERT_EQ(set.ListAllNames(wideAll), 1);
     ASSERT_EQ(wideDir.size(), 2u);
     ASSERT_EQ(wideAll.size(), 3u);
-    auto utf8Of = [](const std::vector<std::wstring>& wide) {
+    auto utf8Of = [](const std::vector<std::wstring>& wide)
+    {
         std::vector<std::string> out;
         for (const auto& w : wide)
             out.push_back(platform::text::WideToUtf8(w));

@@ -54,7 +54,8 @@ public:
     static int ReadVersionRecord(IFileBase* file, sListVersion* record, uint32_t* read);
     // 0 for an empty list, 1 otherwise, 14085 when stopped.
     static int SumSizes(const vFileInfo* list, uint64_t* plainTotal, uint64_t* storedTotal);
-    static int SumSizes(std::span<const CFileInfo* const> records, uint64_t* plainTotal, uint64_t* storedTotal);
+    static int SumSizes(std::span<const CFileInfo* const> records, uint64_t* plainTotal,
+                        uint64_t* storedTotal);
     // Writes "<stem>_<date>_<time>.txt"; returns its path, empty when nothing was written. With the
     // open flag a report that was written whole goes to the opener (null: the shell's "open").
     static std::wstring WriteListReport(const std::wstring& stem, std::span<const CFileInfo* const> records,

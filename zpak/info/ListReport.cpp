@@ -22,19 +22,17 @@ std::span<const CFileInfo* const> RecordsOf(const vFileInfo& list)
 
 int CFileInfoUtil::SumSizes(const vFileInfo* list, uint64_t* plainTotal, uint64_t* storedTotal)
 {
-    if (!list)
-        return kErrorInvalidPointer;
+    if (!list) return kErrorInvalidPointer;
     return SumSizes(RecordsOf(*list), plainTotal, storedTotal);
 }
 
-int CFileInfoUtil::SumSizes(std::span<const CFileInfo* const> records, uint64_t* plainTotal, uint64_t* storedTotal)
+int CFileInfoUtil::SumSizes(std::span<const CFileInfo* const> records, uint64_t* plainTotal,
+                            uint64_t* storedTotal)
 {
-    if (!plainTotal || !storedTotal)
-        return kErrorInvalidPointer;
+    if (!plainTotal || !storedTotal) return kErrorInvalidPointer;
     *plainTotal = 0;
     *storedTotal = 0;
-    if (records.empty())
-        return 0;
+    if (records.empty()) return 0;
     for (const CFileInfo* r : records)
     {
         if (CStopper::IsStopRequested())
@@ -47,19 +45,18 @@ int CFileInfoUtil::SumSizes(std::span<const CFileInfo* const> records, uint64_t*
     return 1;
 }
 
-std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, const vFileInfo* list, uint32_t elapsedMs,
-                                            bool open, IReportOpener* opener)
+std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, const vFileInfo* list,
+                                            uint32_t elapsedMs, bool open, IReportOpener* opener)
 {
-    if (!list)
-        return std::wstring();
+    if (!list) return std::wstring();
     return WriteListReport(stem, RecordsOf(*list), elapsedMs, open, opener);
 }
 
-std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, std::span<const CFileInfo* const> records,
-                                            uint32_t elapsedMs, bool open, IReportOpener* opener)
+std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem,
+                                            std::span<const CFileInfo* const> records, uint32_t elapsedMs,
+                                            bool open, IReportOpener* opener)
 {
-    if (records.empty())
-        return std::wstring();
+    if (records.empty()) return std::wstring();
     sSystemTime now = LocalNow();
     std::wstring path = FormatWide(1023, L"%s_%04d%02d%02d_%02d%02d%02d.txt", stem.c_str(), now.year, now.month,
                                    now.day, now.hour, now.minute, now.second);

@@ -78,26 +78,23 @@ bool CZpakLog::IsWriteThrough() { return g_writeThrough.load(); }
 
 bool CZpakLog::Write(const wchar_t* text, bool showBox, unsigned boxType, int* boxResult)
 {
-    if (!text || !*text)
-        return false;
-    bool written = WriteLine(text, false);
-    if (showBox)
-    {
-        int answer = platform::ui::SystemMessageBox(text, L"Log", boxType);
-        if (boxResult)
-            *boxResult = answer;
-    }
-    return written;
+    return WriteAndShow(text, false, showBox ? L"Log" : nullptr, boxType, boxResult);
 }
 
 bool CZpakLog::WriteWarning(const wchar_t* text, bool showBox, unsigned boxType, int* boxResult)
 {
+    return WriteAndShow(text, true, showBox ? L"Warn" : nullptr, boxType, boxResult);
+}
+
+bool CZpakLog::WriteAndShow(const wchar_t* text, bool warning, const wchar_t* boxTitle, unsigned boxType,
+                            int* boxResult)
+{
     if (!text || !*text)
         return false;
-    bool written = WriteLine(text, true);
-    if (showBox)
+    bool written = WriteLine(text, warning);
+    if (boxTitle)
     {
-        int answer = platform::ui::SystemMessageBox(text, L"Warn", boxType);
+        int answer = platform::ui::SystemMessageBox(text, boxTitle, boxType);
         if (boxResult)
             *boxResult = answer;
     }

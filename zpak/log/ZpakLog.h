@@ -38,6 +38,10 @@ public:
     static constexpr size_t kLineChars = 1023;
 
 private:
+    // The line, then the message box when a title is given.
+    bool WriteAndShow(const wchar_t* text, bool warning, const wchar_t* boxTitle, unsigned boxType,
+                      int* boxResult);
+
     mutable std::mutex m_lock;
     std::wstring m_path;
     std::vector<std::wstring> m_held;
@@ -59,8 +63,9 @@ bool LogErrorLine(int code, const char* sourceFile, const char* function, int li
 // Reports a failing result code from the statement where it is used. The optional third argument
 // gives the line to report where the line of the original module is fixed (the script functions,
 // the patch run); without it the statement's own line is reported.
-#define ZP_LOG_ERROR(code, function, ...)                                                              \
-    ::ZP::LogErrorLine((code), __FILE__, (function), ::ZP::ErrorLineNumber(__LINE__ __VA_OPT__(, ) __VA_ARGS__))
+#define ZP_LOG_ERROR(code, function, ...)                                                                    \
+    ::ZP::LogErrorLine((code), __FILE__, (function),                                                         \
+                       ::ZP::ErrorLineNumber(__LINE__ __VA_OPT__(, ) __VA_ARGS__))
 
 namespace ZP
 {

@@ -247,8 +247,7 @@ void AppendUtf8(const std::vector<std::wstring>& wide, std::vector<std::string>&
 
 void CHashTable::ListDirUtf8(const std::string& directory, std::vector<std::string>& names, bool clear) const
 {
-    if (clear)
-        names.clear();
+    if (clear) names.clear();
     std::vector<std::wstring> wide;
     ListDir(platform::text::Utf8ToWide(directory), wide, true);
     AppendUtf8(wide, names);
@@ -256,8 +255,7 @@ void CHashTable::ListDirUtf8(const std::string& directory, std::vector<std::stri
 
 void CHashTable::ListAllUtf8(std::vector<std::string>& names, bool clear) const
 {
-    if (clear)
-        names.clear();
+    if (clear) names.clear();
     std::vector<std::wstring> wide;
     ListAll(wide, true);
     AppendUtf8(wide, names);
