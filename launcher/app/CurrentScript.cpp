@@ -6,21 +6,21 @@
 
 namespace
 {
-std::atomic<IScriptRunner*> g_runner{nullptr};
+std::atomic<IScriptRunner*> g_script{nullptr};
 } // namespace
 
-IScriptRunner* GetCurrentScriptRunner()
+IScriptRunner* GetCurrentScript()
 {
-    return g_runner.load();
+    return g_script.load();
 }
 
-void SetCurrentScriptRunner(IScriptRunner* runner)
+void SetCurrentScript(IScriptRunner* script)
 {
-    g_runner.store(runner);
+    g_script.store(script);
 }
 
 unsigned CurrentScriptCodePage()
 {
-    IScriptRunner* runner = g_runner.load();
-    return runner ? runner->GetCodePage() : platform::text::kCodePageUtf8;
+    IScriptRunner* script = g_script.load();
+    return script ? script->GetCodePage() : platform::text::kCodePageUtf8;
 }

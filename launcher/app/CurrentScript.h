@@ -1,7 +1,8 @@
 #pragma once
-// The process-wide current script as the lower layers see it: the information records read its code
-// page and run downloaded files through it, the components call the functions a script names. The
-// script host sets it (SetCurrentScript of launcher/script) once it has initialised; null before.
+// The process-wide current script, the only one: the information records read its code page and
+// run downloaded files through it, the components call the functions a script names. The
+// application sets it once the script host has initialised and clears it before the host goes;
+// null before. Set from one thread, read from any (the pointer itself is atomic).
 #include <cstdint>
 
 class IScriptRunner
@@ -17,8 +18,9 @@ public:
     virtual unsigned GetCodePage() = 0;
 };
 
-IScriptRunner* GetCurrentScriptRunner();
-void SetCurrentScriptRunner(IScriptRunner* runner);
+// The script is borrowed: whoever sets it keeps it alive until it is cleared.
+IScriptRunner* GetCurrentScript();
+void SetCurrentScript(IScriptRunner* script);
 
 // The code page of the current script; UTF-8 while there is none (no chunk has run yet).
 unsigned CurrentScriptCodePage();

@@ -2,28 +2,29 @@
 
 #include "platform/text/TextCodec.h"
 #include "zpak/message/MessageTables.h"
+#include "zpak/message/ResultCodes.h"
 
 namespace
 {
 // Sorted by code.
 const ZP::sMessageEntry kLauncherMessages[] = {
-    {14091, L"하드 디스크 용량 부족"},
-    {14092, L"런처 파일명 변경 오류"},
-    {14093, L"클론 생성 오류"},
-    {14094, L"윈도우 리소스 생성 오류"},
-    {14095, L"윈도우 리소스 로딩 오류"},
-    {14096, L"쓰레드 생성 오류"},
-    {14097, L"동일한 런처 버젼"},
-    {14098, L"서로 다른 런처 버젼"},
-    {14099, L"재시작 필요"},
-    {14100, L"업데이트 필요"},
-    {14101, L"중복실행 오류"},
-    {14102, L"런처 중복 실행_동일한 게임"},
-    {14103, L"런처 중복 실행_다른 게임"},
-    {14104, L"런처 중복 실행_게임 실행 중"},
-    {14105, L"런처 중복 실행_패처 실행 중"},
-    {14106, L"게임 설치 중 오류"},
-    {14110, L"서버 파일리스트에 허용되지 않는 파일 이름이 있어 일부 파일을 받지 않았습니다."},
+    {ZP::kErrorDiskFull, L"하드 디스크 용량 부족"},
+    {ZP::kErrorLauncherRename, L"런처 파일명 변경 오류"},
+    {ZP::kErrorCloneCreate, L"클론 생성 오류"},
+    {ZP::kErrorWindowResourceCreate, L"윈도우 리소스 생성 오류"},
+    {ZP::kErrorWindowResourceLoad, L"윈도우 리소스 로딩 오류"},
+    {ZP::kErrorThreadCreate, L"쓰레드 생성 오류"},
+    {ZP::kLauncherVersionSame, L"동일한 런처 버젼"},
+    {ZP::kLauncherVersionDiffers, L"서로 다른 런처 버젼"},
+    {ZP::kRestartNeeded, L"재시작 필요"},
+    {ZP::kUpdateNeeded, L"업데이트 필요"},
+    {ZP::kErrorInstanceMutex, L"중복실행 오류"},
+    {ZP::kErrorLauncherSameGameRuns, L"런처 중복 실행_동일한 게임"},
+    {ZP::kErrorLauncherOtherGameRuns, L"런처 중복 실행_다른 게임"},
+    {ZP::kErrorApplicationRuns, L"런처 중복 실행_게임 실행 중"},
+    {ZP::kErrorPatcherRuns, L"런처 중복 실행_패처 실행 중"},
+    {ZP::kErrorGameInstall, L"게임 설치 중 오류"},
+    {ZP::kErrorRefusedServerNames, L"서버 파일리스트에 허용되지 않는 파일 이름이 있어 일부 파일을 받지 않았습니다."},
 };
 const size_t kLauncherMessageCount = sizeof(kLauncherMessages) / sizeof(kLauncherMessages[0]);
 } // namespace

@@ -1,30 +1,30 @@
 #include "launcher/app/MessageBox.h"
 
 #include <mutex>
+#include <utility>
 
 namespace
 {
-// Worker threads may ask for a box too (the updater); the pointer itself is guarded, the box's own
-// behaviour is the box's concern.
+// The lock guards the pointer only; Show runs outside it, since a box asked from a worker waits
+// for the window thread, which may itself want the box.
 std::mutex g_lock;
-CGUIMessageBox* g_box = nullptr;
+std::shared_ptr<CGUIMessageBox> g_box;
 } // namespace
 
-CGUIMessageBox* GetCurrentMessageBox()
+std::shared_ptr<CGUIMessageBox> GetCurrentMessageBox()
 {
     std::lock_guard<std::mutex> hold(g_lock);
     return g_box;
 }
 
-void InstallMessageBox(CGUIMessageBox* box)
+void InstallMessageBox(std::shared_ptr<CGUIMessageBox> box)
 {
-    CGUIMessageBox* old = nullptr;
+    std::shared_ptr<CGUIMessageBox> old;
     {
         std::lock_guard<std::mutex> hold(g_lock);
-        if (g_box != box) old = g_box;
-        g_box = box;
+        old = std::exchange(g_box, std::move(box));
     }
-    delete old;
+    // The old box, when this was its last owner, goes here, outside the lock.
 }
 
 void RemoveMessageBox()
@@ -34,10 +34,10 @@ void RemoveMessageBox()
 
 int ShowMessage(const wchar_t* text, unsigned type)
 {
-    CGUIMessageBox* box = nullptr;
+    std::shared_ptr<CGUIMessageBox> box;
     {
         std::lock_guard<std::mutex> hold(g_lock);
-        if (!g_box) g_box = new CGUIMessageBox;
+        if (!g_box) g_box = std::make_shared<CGUIMessageBox>();
         box = g_box;
     }
     box->SetType(type);

@@ -1,6 +1,7 @@
 #pragma once
 // The process-wide message box behind ShowMessage. Until the launcher window installs its skinned
 // box, a plain CGUIMessageBox stands in: it shows nothing and answers 1.
+#include <memory>
 #include <string>
 
 class CGUIMessageBox
@@ -26,11 +27,12 @@ constexpr unsigned kMessageNotice = 0;
 constexpr unsigned kMessageYesNo = 2;
 constexpr int kMessageAnswerYes = 6;
 
-// The installed box, or null. Installing deletes the box installed before (unless it is the same);
-// the process owns the installed box from then on.
-CGUIMessageBox* GetCurrentMessageBox();
-void InstallMessageBox(CGUIMessageBox* box);
-// Deletes the installed box and clears the pointer.
+// Any thread may install, remove or show. A box being shown stays alive until its Show returns,
+// even when another box is installed meanwhile: the process and every running ShowMessage share it.
+// Two threads showing at once on the same box is the box's concern (type and text are per box).
+std::shared_ptr<CGUIMessageBox> GetCurrentMessageBox();
+void InstallMessageBox(std::shared_ptr<CGUIMessageBox> box);
+// Drops the installed box (it goes once no ShowMessage is using it).
 void RemoveMessageBox();
 
 // Sets the type, then the text, shows the box and returns its answer. Without an installed box a

@@ -6,6 +6,7 @@
 #include "platform/process/ProcessList.h"
 #include "zpak/common/Format.h"
 #include "zpak/log/ZpakLog.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <chrono>
 #include <thread>
@@ -59,7 +60,7 @@ int CDefaultProcessStatus::ScriptOverride(eOverride kind, int failureCode)
     CGameInfo* info = GameInfo();
     if (!info || !info->IsLoaded()) return failureCode;
     const sLauncherProcessStatusFunction* functions = info->GetLauncherProcessStatusFunctionList();
-    const lua_tinker::owned_text* name = nullptr;
+    const COwnedText* name = nullptr;
     switch (kind)
     {
     case kOverrideLauncherSameGame:
@@ -76,7 +77,7 @@ int CDefaultProcessStatus::ScriptOverride(eOverride kind, int failureCode)
         break;
     }
     if (!name || !name->is_set() || name->size() == 0) return failureCode;
-    IScriptRunner* script = GetCurrentScriptRunner();
+    IScriptRunner* script = GetCurrentScript();
     if (!script) return failureCode;
     return script->CallScriptFunction(name->c_str()) != 0 ? 1 : failureCode;
 }
@@ -112,7 +113,7 @@ int CDefaultProcessStatus::CreateMutexForCheckUse()
         {
             ZP::LogF(L"CreateMutex Error");
             m_ownMutex.Close();
-            return 14101;
+            return ZP::kErrorInstanceMutex;
         }
     }
     if (!created)
@@ -151,12 +152,12 @@ int CDefaultProcessStatus::CheckLauncherProcess()
         }
         if (sameGame)
         {
-            result = ScriptOverride(kOverrideLauncherSameGame, 14102);
+            result = ScriptOverride(kOverrideLauncherSameGame, ZP::kErrorLauncherSameGameRuns);
             ZP::LogF(L"SameLauncher_Launcher_SameGame, %s", name.c_str());
         }
         else
         {
-            result = ScriptOverride(kOverrideLauncherNotSameGame, 14103);
+            result = ScriptOverride(kOverrideLauncherNotSameGame, ZP::kErrorLauncherOtherGameRuns);
             ZP::LogF(L"SameLauncher_Launcher_NotSameGame");
         }
         break;
@@ -183,7 +184,7 @@ int CDefaultProcessStatus::CheckApplication_GameInfoData()
     for (const sProcessEntry& entry : Snapshot())
     {
         if (entry.name != exe) continue;
-        int r = ScriptOverride(kOverrideApplication, 14104);
+        int r = ScriptOverride(kOverrideApplication, ZP::kErrorApplicationRuns);
         ZP::LogF(L"SameApplication");
         if (r != 1)
         {
@@ -206,7 +207,7 @@ int CDefaultProcessStatus::CheckApplication_SharedInfoData()
     for (const sProcessEntry& entry : Snapshot())
     {
         if (entry.name != patcher) continue;
-        int r = ScriptOverride(kOverridePatcher, 14105);
+        int r = ScriptOverride(kOverridePatcher, ZP::kErrorPatcherRuns);
         ZP::LogF(L"SamePatcher");
         if (r != 1)
         {

@@ -154,7 +154,8 @@ void CConsoleLauncherGUI::SendActionReport(const char* actionCode)
     CGameInfo* info = manager ? manager->GetGameInfo() : nullptr;
     if (info && actionCode)
         ActionReport(platform::text::WideToUtf8(info->GetWide(kGameBIUrl)), actionCode,
-                     platform::text::WideToUtf8(info->GetWide(kGameEnv)), std::string(), "1");
+                     platform::text::WideToUtf8(info->GetWide(kGameEnv)),
+                     platform::text::WideToUtf8(manager->GetMemberNo()), "1");
 }
 
 void CConsoleLauncherGUI::SetCloseLock(int lock)

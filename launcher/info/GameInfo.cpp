@@ -44,7 +44,7 @@ int CGameInfo::Load(const char* data, uint32_t size, const char* operation)
         ZP_LOG_ERROR(r, operation);
         return r;
     }
-    IScriptRunner* script = GetCurrentScriptRunner();
+    IScriptRunner* script = GetCurrentScript();
     // Without a script host nothing fills the record: it must not count as loaded.
     if (!script)
     {

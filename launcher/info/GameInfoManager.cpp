@@ -48,19 +48,18 @@ CDefaultGameInfoManager::~CDefaultGameInfoManager()
 
 int CDefaultGameInfoManager::Initialize()
 {
-    if (!m_gameInfo) m_gameInfo = new CGameInfo;
+    if (!m_gameInfo) m_gameInfo = std::make_unique<CGameInfo>();
     return 1;
 }
 
 void CDefaultGameInfoManager::Finalize()
 {
-    delete m_gameInfo;
-    m_gameInfo = nullptr;
+    m_gameInfo.reset();
 }
 
 int CDefaultGameInfoManager::Download(const std::wstring& url)
 {
-    return m_downloader.DownloadGameInfo(url.c_str(), m_gameInfo);
+    return m_downloader.DownloadGameInfo(url.c_str(), m_gameInfo.get());
 }
 
 int CDefaultGameInfoManager::PrepareGameInfoData()

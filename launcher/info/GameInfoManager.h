@@ -10,6 +10,7 @@
 #include "launcher/info/HttpDownloader.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CGameInfo;
@@ -75,7 +76,7 @@ public:
     // Deletes it.
     void Finalize() override;
     void SetConnector(CObjectConnector* connector) override { m_connector = connector; }
-    CGameInfo* GetGameInfo() override { return m_gameInfo; }
+    CGameInfo* GetGameInfo() override { return m_gameInfo.get(); }
     // Downloads the game information file from the installer's folder and runs it.
     int PrepareGameInfoData() override;
     void SetGameInfoFileName(const wchar_t* name) override { m_fileName = name ? name : L""; }
@@ -91,7 +92,7 @@ protected:
     int Download(const std::wstring& url);
 
     std::wstring m_registryNames[kRegistryNameCount];
-    CGameInfo* m_gameInfo = nullptr;
+    std::unique_ptr<CGameInfo> m_gameInfo;
     std::wstring m_fileName = L"GameInfo.dat";
     CObjectConnector* m_connector = nullptr;
     IGameInfoDownloader m_downloader;

@@ -36,11 +36,7 @@ IHttpDownloader::IHttpDownloader()
 {
 }
 
-IHttpDownloader::~IHttpDownloader()
-{
-    delete m_http;
-    delete m_local;
-}
+IHttpDownloader::~IHttpDownloader() = default;
 
 int IHttpDownloader::DownloadFileToMemory(const wchar_t* url, char** outBuffer, uint32_t* outSize)
 {
@@ -163,7 +159,7 @@ int IHttpDownloader::DownloadDirectFileToLocalFile(const wchar_t* url, const wch
         return Fail(r, kWhere);
     }
     // Without a length there is no telling a complete copy from a cut one.
-    if (AsHttp(m_http)->GetContentLength() < 0)
+    if (AsHttp(m_http.get())->GetContentLength() < 0)
     {
         m_http->Close();
         m_local->Close();
@@ -182,9 +178,9 @@ int IHttpDownloader::CopyBody(const wchar_t* path, uint32_t start, uint32_t remo
         return ZP::kErrorDiskFull;
     if (start <= remote && m_local->Seek(start) != start)
         return ZP::kErrorFileWrite;
-    ZP::CFileCopyTarget target(m_local, 0, true);
+    ZP::CFileCopyTarget target(m_local.get(), 0, true);
     CByteProgress progress;
-    return ZP::CopyResumable(m_http, target, {.held = start, .total = remote, .block = kCopyBlock}, &progress);
+    return ZP::CopyResumable(m_http.get(), target, {.held = start, .total = remote, .block = kCopyBlock}, &progress);
 }
 
 int IHttpDownloader::DownloadInfo(const char* where, const wchar_t* url, IInfoRecord* record)

@@ -5,6 +5,7 @@
 #include "launcher/info/InfoRecord.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace ZP
 {
@@ -35,8 +36,8 @@ protected:
     // Checks the URL, downloads it and loads the record from it.
     int DownloadInfo(const char* where, const wchar_t* url, IInfoRecord* record);
 
-    ZP::IFileBase* m_http = nullptr;
-    ZP::IFileBase* m_local = nullptr;
+    std::unique_ptr<ZP::IFileBase> m_http;
+    std::unique_ptr<ZP::IFileBase> m_local;
 
 private:
     int CopyBody(const wchar_t* path, uint32_t start, uint32_t remote);

@@ -26,13 +26,13 @@ CLauncherInfo::CLauncherInfo()
 int CLauncherInfo::LoadInfoFromMemory(const char* data, uint32_t size)
 {
     int r = CheckMemory(data, size);
-    if (r == 1 && !GetCurrentScriptRunner()) r = ZP::kErrorInvalidPointer;
+    if (r == 1 && !GetCurrentScript()) r = ZP::kErrorInvalidPointer;
     if (r != 1)
     {
         ZP_LOG_ERROR(r, "CLauncherInfo::LoadInfoFromMemory");
         return r;
     }
-    return GetCurrentScriptRunner()->RunScriptBuffer(data, size);
+    return GetCurrentScript()->RunScriptBuffer(data, size);
 }
 
 uint32_t CLauncherInfo::SetLauncherVersion(const char* text)

@@ -13,6 +13,7 @@
 #include "zpak/file/ResumableCopy.h"
 #include "zpak/log/ZpakLog.h"
 #include "zpak/message/PatchSystemMessage.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <chrono>
 #include <memory>
@@ -23,15 +24,14 @@ namespace
 {
 std::unique_ptr<IFileBase> NewHttpFile() { return std::unique_ptr<IFileBase>(GetFileHttpFactory()->Create()); }
 
-// The list report of a list sorted by name; the list itself keeps its order.
-void WriteSortedReport(const vFileInfo& list, const std::wstring& stem, uint64_t elapsedMs, bool open)
+// The list report of records sorted by name; the records' owner keeps its order.
+void WriteSortedReport(const std::vector<CFileInfo*>& records, const std::wstring& stem, uint64_t elapsedMs,
+                       bool open)
 {
-    vFileInfo sorted;
-    for (CFileInfo* r : list)
-        sorted.Add(r);
-    sorted.Sort(kSortByName);
-    CFileInfoUtil::WriteListReport(stem, &sorted, static_cast<uint32_t>(elapsedMs), open);
-    sorted.ReleaseAll(); // it only borrowed the records
+    std::vector<CFileInfo*> sorted(records);
+    SortRecords(sorted, kSortByName);
+    CFileInfoUtil::WriteListReport(stem, {sorted.data(), sorted.size()}, static_cast<uint32_t>(elapsedMs),
+                                   open);
 }
 
 uint64_t NowMs()
@@ -95,7 +95,7 @@ void CDownloader::Reset()
 {
     m_paks.CloseAll();
     m_lock.Release();
-    m_downloadedList.ReleaseAll(); // borrowed from the download list
+    m_downloadedList.clear();
     m_downloadList.Clear();
     m_deleteList.Clear();
     m_serverList.Clear();
@@ -462,15 +462,15 @@ int CDownloader::DownloadLoose(CFileInfo* record)
         if (!DownloadLooseData(target, record))
             return CStopper::IsStopRequested() ? kErrorStopped : kErrorDownload;
     }
-    auto* copy = new CFileInfo;
+    auto copy = std::make_unique<CFileInfo>();
     copy->CopyFrom(*record);
-    if (!m_paks.AddLooseRecord(copy, true))
+    if (!m_paks.AddLooseRecord(copy.get(), true))
     {
         // Already registered by a run that was cut short after writing it: nothing is missing.
-        bool known = m_paks.VolumeAt(0) && m_paks.VolumeAt(0)->ContainsEqual(copy);
-        delete copy;
-        return known ? 1 : 14088;
+        bool known = m_paks.VolumeAt(0) && m_paks.VolumeAt(0)->ContainsEqual(copy.get());
+        return known ? 1 : ZP::kErrorAddFileInfo;
     }
+    copy.release(); // the pak set's index owns it now
     return 1;
 }
 
@@ -485,7 +485,7 @@ int CDownloader::DownloadAll()
         return 1;
     }
     Status(FormatWide(1023, L"[%d]개 다운로드 시작.", count));
-    m_downloadedList.ReleaseAll();
+    m_downloadedList.clear();
     int result = 0;
     uint32_t downloaded = 0;
     for (uint32_t i = 0; i < count; ++i)
@@ -519,7 +519,7 @@ int CDownloader::DownloadAll()
             m_failedSubject = record->Name();
             break;
         }
-        m_downloadedList.Add(record);
+        m_downloadedList.push_back(record);
         ++downloaded;
         Notify(m_hooks.fileCountProgress, count, i + 1);
     }
@@ -556,7 +556,7 @@ int CDownloader::CheckPaks()
 int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pakName)
 {
     if (!HasUrls())
-        return 14087;
+        return ZP::kErrorNoUrl;
     // The stop flag is left as it is: the updater clears it before it starts a run, and a stop
     // raised since then must end this one.
     m_gameFolder = gameFolder;
@@ -594,8 +594,7 @@ int CDownloader::Run(const std::wstring& gameFolder, const std::wstring& pakName
 
 void CDownloader::ReportDownloaded(uint64_t startTick)
 {
-    if (m_downloadedList.Count() == 0)
-        return;
+    if (m_downloadedList.empty()) return;
     Status(L"다운로드 리스트 만들기 시작.");
     WriteSortedReport(m_downloadedList, JoinPath(m_gameFolder, L"Log/DownloadFileList.txt"), NowMs() - startTick,
                       false);
@@ -604,8 +603,7 @@ void CDownloader::ReportDownloaded(uint64_t startTick)
 
 int CDownloader::ReportServerList(bool open)
 {
-    if (!HasUrls())
-        return 14087;
+    if (!HasUrls()) return ZP::kErrorNoUrl;
     uint64_t start = NowMs();
     int r = FetchServerList();
     if (r != 1)
@@ -613,7 +611,7 @@ int CDownloader::ReportServerList(bool open)
         Error(FormatWide(1023, L"%s - %d", GetMessageText(r), r));
         return r;
     }
-    WriteSortedReport(m_serverList, L"Log/ServerFileList", NowMs() - start, open);
+    WriteSortedReport(m_serverList.Raw(), L"Log/ServerFileList", NowMs() - start, open);
     return 1;
 }
 
@@ -626,6 +624,6 @@ int CDownloader::ReportWillDownload(const std::wstring& gameFolder, const std::w
         Error(FormatWide(1023, L"%s - %d", GetMessageText(r), r));
         return r;
     }
-    WriteSortedReport(m_downloadList, L"Log/WillDownloadFileList", NowMs() - start, open);
+    WriteSortedReport(m_downloadList.Raw(), L"Log/WillDownloadFileList", NowMs() - start, open);
     return 1;
 }

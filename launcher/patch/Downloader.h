@@ -108,7 +108,8 @@ private:
     std::wstring m_pakName;
     ZP::vFileInfo m_serverList;
     ZP::vFileInfo m_downloadList;
-    ZP::vFileInfo m_downloadedList;
+    // The records of the download list that arrived (borrowed from it).
+    std::vector<ZP::CFileInfo*> m_downloadedList;
     ZP::vFileInfo m_deleteList;
     uint32_t m_downloadCount = 0;
     uint32_t m_deleteCount = 0;

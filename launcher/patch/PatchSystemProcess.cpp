@@ -8,6 +8,7 @@
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
 #include "zpak/log/ZpakLog.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <chrono>
 #include <thread>
@@ -104,7 +105,7 @@ int CPatchSystemProcess::Fail(int code, const char* actionCode, int line)
     CFWLauncherGUI* gui = connector ? connector->GetLauncherGUI() : nullptr;
     if (actionCode && gui)
         gui->SendActionReport(actionCode);
-    ZP::LogErrorLine(code, "PatchSystemProcess", "CPatchSystemProcess::StartAutoPatchSystem", line);
+    ZP_LOG_ERROR(code, "CPatchSystemProcess::StartAutoPatchSystem", line);
     return code;
 }
 
@@ -113,7 +114,7 @@ int CPatchSystemProcess::StartAutoPatchSystem()
     // The library's byte progress of this run reaches this window, on the thread that runs it.
     ZP::CNotifyHooksScope hooks(m_byteHooks);
     if (!m_downloader.HasUrls())
-        return Fail(14087, "launcher.patch.fail.init", 94);
+        return Fail(ZP::kErrorNoUrl, "launcher.patch.fail.init", 94);
     if (m_downloader.PakName().empty())
         return Fail(ZP::kErrorInvalidString, "launcher.patch.fail.init", 94);
     Status(9);

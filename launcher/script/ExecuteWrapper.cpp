@@ -4,8 +4,8 @@
 #include "launcher/script/StartProcess.h"
 #include "zpak/log/ZpakLog.h"
 
-CExecuteWrapper::CExecuteWrapper(CObjectConnector* connector, IStartProcessBase* starter)
-    : m_connector(connector), m_starter(starter)
+CExecuteWrapper::CExecuteWrapper(CObjectConnector* connector, std::unique_ptr<IStartProcessBase> starter)
+    : m_connector(connector), m_starter(std::move(starter))
 {
 }
 
@@ -30,11 +30,11 @@ uint32_t CExecuteWrapper::GetProcessIdOfStarted()
 }
 
 CStartProcessWrapper::CStartProcessWrapper(CObjectConnector* connector)
-    : CExecuteWrapper(connector, new IStartProcess)
+    : CExecuteWrapper(connector, std::make_unique<IStartProcess>())
 {
 }
 
 CShellExecuteWrapper::CShellExecuteWrapper(CObjectConnector* connector)
-    : CExecuteWrapper(connector, new IShellExecute)
+    : CExecuteWrapper(connector, std::make_unique<IShellExecute>())
 {
 }

@@ -10,7 +10,7 @@ class IStartProcessBase;
 class CExecuteWrapper
 {
 public:
-    CExecuteWrapper(CObjectConnector* connector, IStartProcessBase* starter);
+    CExecuteWrapper(CObjectConnector* connector, std::unique_ptr<IStartProcessBase> starter);
     virtual ~CExecuteWrapper();
     CExecuteWrapper(const CExecuteWrapper&) = delete;
     CExecuteWrapper& operator=(const CExecuteWrapper&) = delete;

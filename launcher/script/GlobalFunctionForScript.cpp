@@ -20,6 +20,7 @@
 #include "zpak/file/FileHttp.h"
 #include "zpak/file/ResumableCopy.h"
 #include "zpak/log/ZpakLog.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -39,11 +40,6 @@ void Entry(const wchar_t* name)
     ZP::GetLog()->Write(name);
 }
 
-void ErrorLine(int code, const char* operation, int line)
-{
-    ZP::LogErrorLine(code, __FILE__, operation, line);
-}
-
 template <class Root, class Fn> auto WithKey(const wchar_t* entry, Fn fn)
 {
     Entry(entry);
@@ -58,17 +54,24 @@ std::wstring ToWideWhole(const char* text, unsigned codePage)
 {
     return text ? platform::text::MultiByteToWide(text, codePage) : std::wstring();
 }
+
+// A new object that the list owns; the script gets a plain pointer to it.
+template <class T, class Owned, class... Args>
+T* Keep(std::vector<std::unique_ptr<Owned>>& owners, Args... args)
+{
+    auto object = std::make_unique<T>(args...);
+    T* view = object.get();
+    owners.push_back(std::move(object));
+    return view;
+}
 } // namespace
 
 CGlobalFunctionForScript::CGlobalFunctionForScript() = default;
 
 CGlobalFunctionForScript::~CGlobalFunctionForScript()
 {
-    for (CInterMessageQueue* q : m_queues)
-        delete q;
+    // Every queue goes (closing its system queue) before any starter.
     m_queues.clear();
-    for (CExecuteWrapper* s : m_starters)
-        delete s;
     m_starters.clear();
 }
 
@@ -170,79 +173,42 @@ uint32_t CGlobalFunctionForScript::RegDeleteValue_Common(IRegistryProcess* regis
 }
 
 // The twelve script functions: one key object per call, its key closed before the return.
-uint32_t CGlobalFunctionForScript::RegCreateKey_LocalMachine(const char* key)
-{
-    return WithKey<IRegistryProcess_LocalMachine>(L"RegCreateKey_LocalMachine", [&](IRegistryProcess* r)
-                                                  { return RegCreateKey_Common(r, key); });
-}
-
-uint32_t CGlobalFunctionForScript::RegGetNumber_LocalMachine(const char* key, const char* name)
-{
-    return WithKey<IRegistryProcess_LocalMachine>(L"RegGetNumber_LocalMachine", [&](IRegistryProcess* r)
-                                                  { return RegGetNumber_Common(r, key, name); });
-}
-
-uint32_t CGlobalFunctionForScript::RegSetNumber_LocalMachine(const char* key, const char* name,
-                                                             uint32_t value)
-{
-    return WithKey<IRegistryProcess_LocalMachine>(L"RegSetNumber_LocalMachine", [&](IRegistryProcess* r)
-                                                  { return RegSetNumber_Common(r, key, name, value); });
-}
-
-const char* CGlobalFunctionForScript::RegGetText_LocalMachine(const char* key, const char* name)
-{
-    return WithKey<IRegistryProcess_LocalMachine>(L"RegGetText_LocalMachine", [&](IRegistryProcess* r)
-                                                  { return RegGetText_Common(r, key, name); });
-}
-
-uint32_t CGlobalFunctionForScript::RegSetText_LocalMachine(const char* key, const char* name,
-                                                           const char* text)
-{
-    return WithKey<IRegistryProcess_LocalMachine>(L"RegSetText_LocalMachine", [&](IRegistryProcess* r)
-                                                  { return RegSetText_Common(r, key, name, text); });
-}
-
-uint32_t CGlobalFunctionForScript::RegDeleteValue_LocalMachine(const char* key, const char* name)
-{
-    return WithKey<IRegistryProcess_LocalMachine>(L"RegDeleteValue_LocalMachine", [&](IRegistryProcess* r)
-                                                  { return RegDeleteValue_Common(r, key, name); });
-}
-
-uint32_t CGlobalFunctionForScript::RegCreateKey_CurrentUser(const char* key)
-{
-    return WithKey<IRegistryProcess_CurrentUser>(L"RegCreateKey_CurrentUser", [&](IRegistryProcess* r)
-                                                 { return RegCreateKey_Common(r, key); });
-}
-
-uint32_t CGlobalFunctionForScript::RegGetNumber_CurrentUser(const char* key, const char* name)
-{
-    return WithKey<IRegistryProcess_CurrentUser>(L"RegGetNumber_CurrentUser", [&](IRegistryProcess* r)
-                                                 { return RegGetNumber_Common(r, key, name); });
-}
-
-uint32_t CGlobalFunctionForScript::RegSetNumber_CurrentUser(const char* key, const char* name, uint32_t value)
-{
-    return WithKey<IRegistryProcess_CurrentUser>(L"RegSetNumber_CurrentUser", [&](IRegistryProcess* r)
-                                                 { return RegSetNumber_Common(r, key, name, value); });
-}
-
-const char* CGlobalFunctionForScript::RegGetText_CurrentUser(const char* key, const char* name)
-{
-    return WithKey<IRegistryProcess_CurrentUser>(L"RegGetText_CurrentUser", [&](IRegistryProcess* r)
-                                                 { return RegGetText_Common(r, key, name); });
-}
-
-uint32_t CGlobalFunctionForScript::RegSetText_CurrentUser(const char* key, const char* name, const char* text)
-{
-    return WithKey<IRegistryProcess_CurrentUser>(L"RegSetText_CurrentUser", [&](IRegistryProcess* r)
-                                                 { return RegSetText_Common(r, key, name, text); });
-}
-
-uint32_t CGlobalFunctionForScript::RegDeleteValue_CurrentUser(const char* key, const char* name)
-{
-    return WithKey<IRegistryProcess_CurrentUser>(L"RegDeleteValue_CurrentUser", [&](IRegistryProcess* r)
-                                                 { return RegDeleteValue_Common(r, key, name); });
-}
+#define VELMORA_REGISTRY_TRAMPOLINES(Root)                                                                   \
+    uint32_t CGlobalFunctionForScript::RegCreateKey_##Root(const char* key)                                  \
+    {                                                                                                        \
+        return WithKey<IRegistryProcess_##Root>(L"RegCreateKey_" #Root, [&](IRegistryProcess* r)             \
+                                                { return RegCreateKey_Common(r, key); });                    \
+    }                                                                                                        \
+    uint32_t CGlobalFunctionForScript::RegGetNumber_##Root(const char* key, const char* name)                \
+    {                                                                                                        \
+        return WithKey<IRegistryProcess_##Root>(L"RegGetNumber_" #Root, [&](IRegistryProcess* r)             \
+                                                { return RegGetNumber_Common(r, key, name); });              \
+    }                                                                                                        \
+    uint32_t CGlobalFunctionForScript::RegSetNumber_##Root(const char* key, const char* name,                \
+                                                           uint32_t value)                                   \
+    {                                                                                                        \
+        return WithKey<IRegistryProcess_##Root>(L"RegSetNumber_" #Root, [&](IRegistryProcess* r)             \
+                                                { return RegSetNumber_Common(r, key, name, value); });       \
+    }                                                                                                        \
+    const char* CGlobalFunctionForScript::RegGetText_##Root(const char* key, const char* name)               \
+    {                                                                                                        \
+        return WithKey<IRegistryProcess_##Root>(L"RegGetText_" #Root, [&](IRegistryProcess* r)               \
+                                                { return RegGetText_Common(r, key, name); });                \
+    }                                                                                                        \
+    uint32_t CGlobalFunctionForScript::RegSetText_##Root(const char* key, const char* name,                  \
+                                                         const char* text)                                   \
+    {                                                                                                        \
+        return WithKey<IRegistryProcess_##Root>(L"RegSetText_" #Root, [&](IRegistryProcess* r)               \
+                                                { return RegSetText_Common(r, key, name, text); });          \
+    }                                                                                                        \
+    uint32_t CGlobalFunctionForScript::RegDeleteValue_##Root(const char* key, const char* name)              \
+    {                                                                                                        \
+        return WithKey<IRegistryProcess_##Root>(L"RegDeleteValue_" #Root, [&](IRegistryProcess* r)           \
+                                                { return RegDeleteValue_Common(r, key, name); });            \
+    }
+VELMORA_REGISTRY_TRAMPOLINES(LocalMachine)
+VELMORA_REGISTRY_TRAMPOLINES(CurrentUser)
+#undef VELMORA_REGISTRY_TRAMPOLINES
 
 // ---- programs ------------------------------------------------------------------------------------
 
@@ -256,29 +222,29 @@ int CGlobalFunctionForScript::CreateProcess_Common(IStartProcessBase* starter, c
                                          arguments ? wideArguments.c_str() : nullptr);
 }
 
-uint32_t CGlobalFunctionForScript::StartAndRelease(IStartProcessBase* starter, const char* path,
-                                                   const char* arguments, const char* operation, int line)
+// Which starter, whether to wait, and the entry and error line of each program start.
+struct CGlobalFunctionForScript::sStartCall
 {
-    int r = CreateProcess_Common(starter, path, arguments);
-    if (r != 1)
-    {
-        ErrorLine(r, operation, line);
-        return static_cast<uint32_t>(r);
-    }
-    starter->CloseProcessHandles();
-    return 1;
-}
+    const wchar_t* entry;
+    bool shell;
+    bool wait;
+    const char* operation;
+    int line;
+};
 
-uint32_t CGlobalFunctionForScript::StartAndWait(IStartProcessBase* starter, const char* path,
-                                                const char* arguments, const char* operation, int line)
+uint32_t CGlobalFunctionForScript::Start(const sStartCall& call, const char* path, const char* arguments)
 {
+    Entry(call.entry);
+    IStartProcess process;
+    IShellExecute shell;
+    IStartProcessBase* starter = call.shell ? static_cast<IStartProcessBase*>(&shell) : &process;
     int r = CreateProcess_Common(starter, path, arguments);
     if (r != 1)
     {
-        ErrorLine(r, operation, line);
+        ZP_LOG_ERROR(r, call.operation, call.line);
         return static_cast<uint32_t>(r);
     }
-    int status = kWaitTimedOut;
+    int status = call.wait ? kWaitTimedOut : kWaitProcessEnded;
     while (status == kWaitTimedOut || status == kWaitInputAvailable)
     {
         if (StopRequested()) break;
@@ -291,30 +257,27 @@ uint32_t CGlobalFunctionForScript::StartAndWait(IStartProcessBase* starter, cons
 
 uint32_t CGlobalFunctionForScript::CreateProcess(const char* path, const char* arguments)
 {
-    Entry(L"CreateProcess");
-    IStartProcess starter;
-    return StartAndRelease(&starter, path, arguments, "CGlobalFunctionForScript::CreateProcessW", 237);
+    return Start({L"CreateProcess", false, false, "CGlobalFunctionForScript::CreateProcessW", 237}, path,
+                 arguments);
 }
 
 uint32_t CGlobalFunctionForScript::ShellExecute(const char* path, const char* arguments)
 {
-    Entry(L"ShellExecute");
-    IShellExecute starter;
-    return StartAndRelease(&starter, path, arguments, "CGlobalFunctionForScript::ShellExecuteW", 276);
+    return Start({L"ShellExecute", true, false, "CGlobalFunctionForScript::ShellExecuteW", 276}, path,
+                 arguments);
 }
 
 uint32_t CGlobalFunctionForScript::CreateProcess_WaitEnd(const char* path, const char* arguments)
 {
-    Entry(L"CreateProcess_WaitEnd");
-    IStartProcess starter;
-    return StartAndWait(&starter, path, arguments, "CGlobalFunctionForScript::CreateProcess_WaitEnd", 249);
+    return Start(
+        {L"CreateProcess_WaitEnd", false, true, "CGlobalFunctionForScript::CreateProcess_WaitEnd", 249}, path,
+        arguments);
 }
 
 uint32_t CGlobalFunctionForScript::ShellExecute_WaitEnd(const char* path, const char* arguments)
 {
-    Entry(L"ShellExecute_WaitEnd");
-    IShellExecute starter;
-    return StartAndWait(&starter, path, arguments, "CGlobalFunctionForScript::ShellExecute_WaitEnd", 288);
+    return Start({L"ShellExecute_WaitEnd", true, true, "CGlobalFunctionForScript::ShellExecute_WaitEnd", 288},
+                 path, arguments);
 }
 
 bool CGlobalFunctionForScript::IsProcessRunning(const char* name)
@@ -361,7 +324,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     ZP::LogF(L"HTTP_DownloadFile : %s, %s", wideUrl.c_str(), widePath.c_str());
     if (!url || !localPath)
     {
-        ErrorLine(ZP::kErrorInvalidFileName, kOperation, 397);
+        ZP_LOG_ERROR(ZP::kErrorInvalidFileName, kOperation, 397);
         return ZP::kErrorInvalidFileName;
     }
 
@@ -369,7 +332,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     std::unique_ptr<ZP::IFileBase> http(ZP::GetFileHttpFactory()->Create());
     if (!local || !http)
     {
-        ErrorLine(ZP::kErrorInvalidPointer, kOperation, 397);
+        ZP_LOG_ERROR(ZP::kErrorInvalidPointer, kOperation, 397);
         return ZP::kErrorInvalidPointer;
     }
     uint32_t existing = 0;
@@ -389,7 +352,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     }
     if (r != 1)
     {
-        ErrorLine(r, kOperation, 397);
+        ZP_LOG_ERROR(r, kOperation, 397);
         return static_cast<uint32_t>(r);
     }
 
@@ -398,7 +361,7 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
     r = http->Open(wideUrl.c_str(), ZP::kModeRead, 0);
     if (r != 1)
     {
-        ErrorLine(r, kOperation, 407);
+        ZP_LOG_ERROR(r, kOperation, 407);
         return static_cast<uint32_t>(r);
     }
     SendStatus(statusFunction, "HttpFile Open Success");
@@ -588,23 +551,17 @@ const char* CGlobalFunctionForScript::ShowSelectPath_Terms_Dialog(const char* te
 CInterMessageQueue* CGlobalFunctionForScript::GetNewInterMessageQueue()
 {
     Entry(L"GetNewInterMessageQueue");
-    auto queue = std::make_unique<CInterMessageQueue>();
-    m_queues.push_back(queue.get());
-    return queue.release();
+    return Keep<CInterMessageQueue>(m_queues);
 }
 
 CStartProcessWrapper* CGlobalFunctionForScript::GetNewStartProcess()
 {
     Entry(L"GetNewStartProcess");
-    auto starter = std::make_unique<CStartProcessWrapper>(m_connector);
-    m_starters.push_back(starter.get());
-    return starter.release();
+    return Keep<CStartProcessWrapper>(m_starters, m_connector);
 }
 
 CShellExecuteWrapper* CGlobalFunctionForScript::GetNewShellExecute()
 {
     Entry(L"GetNewShellExecute");
-    auto starter = std::make_unique<CShellExecuteWrapper>(m_connector);
-    m_starters.push_back(starter.get());
-    return starter.release();
+    return Keep<CShellExecuteWrapper>(m_starters, m_connector);
 }

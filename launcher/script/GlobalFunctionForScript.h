@@ -7,6 +7,7 @@
 // are written in that code page into ResultBuffer (cut at a character boundary to 1023 bytes), which
 // the next text result overwrites. A nil where a text is expected gives the function's failure value.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,18 +29,18 @@ public:
 
     virtual void SetConnector(CObjectConnector* connector);
 
-    virtual uint32_t RegCreateKey_LocalMachine(const char* key);
-    virtual uint32_t RegGetNumber_LocalMachine(const char* key, const char* name);
-    virtual uint32_t RegSetNumber_LocalMachine(const char* key, const char* name, uint32_t value);
-    virtual const char* RegGetText_LocalMachine(const char* key, const char* name);
-    virtual uint32_t RegSetText_LocalMachine(const char* key, const char* name, const char* text);
-    virtual uint32_t RegDeleteValue_LocalMachine(const char* key, const char* name);
-    virtual uint32_t RegCreateKey_CurrentUser(const char* key);
-    virtual uint32_t RegGetNumber_CurrentUser(const char* key, const char* name);
-    virtual uint32_t RegSetNumber_CurrentUser(const char* key, const char* name, uint32_t value);
-    virtual const char* RegGetText_CurrentUser(const char* key, const char* name);
-    virtual uint32_t RegSetText_CurrentUser(const char* key, const char* name, const char* text);
-    virtual uint32_t RegDeleteValue_CurrentUser(const char* key, const char* name);
+// The registry functions: the six for the machine root, then the same six for the user root
+// (RegCreateKey_LocalMachine ... RegDeleteValue_LocalMachine, RegCreateKey_CurrentUser ...).
+#define VELMORA_REGISTRY_SCRIPT_FUNCTIONS(Root)                                                              \
+    virtual uint32_t RegCreateKey_##Root(const char* key);                                                   \
+    virtual uint32_t RegGetNumber_##Root(const char* key, const char* name);                                 \
+    virtual uint32_t RegSetNumber_##Root(const char* key, const char* name, uint32_t value);                 \
+    virtual const char* RegGetText_##Root(const char* key, const char* name);                                \
+    virtual uint32_t RegSetText_##Root(const char* key, const char* name, const char* text);                 \
+    virtual uint32_t RegDeleteValue_##Root(const char* key, const char* name);
+    VELMORA_REGISTRY_SCRIPT_FUNCTIONS(LocalMachine)
+    VELMORA_REGISTRY_SCRIPT_FUNCTIONS(CurrentUser)
+#undef VELMORA_REGISTRY_SCRIPT_FUNCTIONS
 
     // 1, or 14012 (no such program) / 14013 (refused) with an error line. The waiting forms keep
     // the thread's user-interface events flowing and end when the program ends or the updater is
@@ -109,11 +110,11 @@ protected:
     CObjectConnector* m_connector = nullptr;
 
 private:
-    uint32_t StartAndWait(IStartProcessBase* starter, const char* path, const char* arguments,
-                          const char* operation, int line);
-    uint32_t StartAndRelease(IStartProcessBase* starter, const char* path, const char* arguments,
-                             const char* operation, int line);
+    struct sStartCall;
+    // The four program starts: the starter the call names, the entry line, then either let go of the
+    // program or wait for it.
+    uint32_t Start(const sStartCall& call, const char* path, const char* arguments);
 
-    std::vector<CInterMessageQueue*> m_queues;
-    std::vector<CExecuteWrapper*> m_starters;
+    std::vector<std::unique_ptr<CInterMessageQueue>> m_queues;
+    std::vector<std::unique_ptr<CExecuteWrapper>> m_starters;
 };

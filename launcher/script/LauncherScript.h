@@ -32,10 +32,3 @@ public:
     // null before Initialize and after Finalize.
     virtual lua_State* GetLuaState() = 0;
 };
-
-// The process-wide current script: set by the application once the host has initialised, read by
-// the information records for the code page and to run downloaded files. Null when there is none.
-// Setting it also sets the current script runner of launcher/app, through which the lower layers
-// reach it.
-CLauncherScript* GetCurrentScript();
-void SetCurrentScript(CLauncherScript* script);

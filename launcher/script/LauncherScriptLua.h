@@ -5,6 +5,7 @@
 #include "launcher/script/LauncherScript.h"
 
 #include <cstddef>
+#include <memory>
 
 class CGlobalFunctionForScript;
 class CGameInfo;
@@ -47,7 +48,7 @@ public:
     CObjectConnector* GetConnector() const { return m_connector; }
 
     // Script name "GetGlobalFunction".
-    CGlobalFunctionForScript* GetGlobalFunction() { return m_globalFunction; }
+    CGlobalFunctionForScript* GetGlobalFunction() { return m_globalFunction.get(); }
     // The restart process's launcher information record; nil without one.
     CLauncherInfo* GetLauncherInfo();
     // The game information manager's record; nil without one.
@@ -56,6 +57,8 @@ public:
     CDefaultLauncherImplement* GetLauncherImpl();
     // Shows the text (cut to 1023 characters) as a notice through ShowMessage.
     void MessageBox(const char* text);
+    // Shows the launcher window (and brings it to the front) or hides it; nothing without a window.
+    void ShowLauncher(bool show);
     // The launcher's folder with a trailing separator, from the launcher information record.
     const char* GetLauncherRootPath();
 
@@ -64,7 +67,7 @@ public:
 
 protected:
     // The launcher-specific host makes its own subclass.
-    virtual CGlobalFunctionForScript* CreateGlobalFunction();
+    virtual std::unique_ptr<CGlobalFunctionForScript> CreateGlobalFunction();
 
 private:
     static void* Allocate(void* self, void* block, size_t oldSize, size_t newSize);
@@ -73,6 +76,6 @@ private:
     lua_State* m_state = nullptr;
     CObjectConnector* m_connector = nullptr;
     unsigned m_codePage = 65001;
-    CGlobalFunctionForScript* m_globalFunction = nullptr;
+    std::unique_ptr<CGlobalFunctionForScript> m_globalFunction;
     size_t m_memoryInUse = 0;
 };

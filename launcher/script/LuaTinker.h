@@ -9,6 +9,8 @@
 // - C++ code reaches Lua only through dobuffer, call and report_error, which do their Lua work
 //   inside lua_cpcall: an error there ends in that protected call, never across the caller's frames.
 // - No C++ exception leaves a bound method: its invoker catches it and raises a Lua error after.
+#include "launcher/info/OwnedText.h"
+
 #include <lua.hpp>
 
 #include <cstddef>
@@ -47,38 +49,8 @@ protected:
     ~var_base() = default;
 };
 
-// Text owned by a record and bound as a member variable: assigning from the script copies the
-// string, so the record never points into a Lua string that the collector may free. Unset until
-// assigned; assigning nil unsets it again.
-class owned_text
-{
-public:
-    owned_text() = default;
-    // Null while unset.
-    const char* c_str() const { return m_set ? m_text.c_str() : nullptr; }
-    size_t size() const { return m_text.size(); }
-    bool is_set() const { return m_set; }
-    void assign(const char* text, size_t length)
-    {
-        if (!text)
-        {
-            reset();
-            return;
-        }
-        m_text.assign(text, length);
-        m_set = true;
-    }
-    void assign(const char* text) { assign(text, text ? std::strlen(text) : 0); }
-    void reset()
-    {
-        m_text.clear();
-        m_set = false;
-    }
-
-private:
-    std::string m_text;
-    bool m_set = false;
-};
+// The text member type the binding layer copies into (see launcher/info/OwnedText.h).
+using owned_text = ::COwnedText;
 
 // The script class name of each bound type, filled by add_class.
 template <class T> struct class_name

@@ -9,11 +9,6 @@ namespace reg = platform::registry;
 
 namespace
 {
-void ErrorLine(const char* operation, int line)
-{
-    ZP::LogErrorLine(0, __FILE__, operation, line);
-}
-
 std::wstring NameOf(const wchar_t* name)
 {
     return name ? std::wstring(name) : std::wstring();
@@ -51,7 +46,7 @@ int IRegistryProcess::Open(const wchar_t* subKey, bool create, const char* opera
 {
     if (CanOpen() != 1)
     {
-        ErrorLine(operation, line);
+        ZP_LOG_ERROR(0, operation, line);
         return 0;
     }
     std::wstring path = subKey ? std::wstring(subKey) : std::wstring();
@@ -80,7 +75,7 @@ int IRegistryProcess::QueryValue(const wchar_t* name, uint32_t* type, void* data
 {
     if (IsOpen() != 1)
     {
-        ErrorLine("IRegistryProcess::QueryValue", 84);
+        ZP_LOG_ERROR(0, "IRegistryProcess::QueryValue", 84);
         return 0;
     }
     reg::sValue value;
@@ -135,7 +130,7 @@ int IRegistryProcess::SetValue(const wchar_t* name, uint32_t type, const void* d
 {
     if (IsOpen() != 1)
     {
-        ErrorLine("IRegistryProcess::SetValue", 146);
+        ZP_LOG_ERROR(0, "IRegistryProcess::SetValue", 146);
         return 0;
     }
     if (!data && size > 0) return 0;
@@ -166,7 +161,7 @@ int IRegistryProcess::DeleteValue(const wchar_t* name)
 {
     if (IsOpen() != 1)
     {
-        ErrorLine("IRegistryProcess::DeleteValue", 157);
+        ZP_LOG_ERROR(0, "IRegistryProcess::DeleteValue", 157);
         return 0;
     }
     return m_key.DeleteValue(NameOf(name)) ? 1 : 0;

@@ -33,13 +33,13 @@ int IStartProcessBase::CheckStart(const wchar_t* path, const char* operation, in
 {
     if (m_started)
     {
-        ZP::LogErrorLine(0, __FILE__, operation, line);
+        ZP_LOG_ERROR(0, operation, line);
         return 0;
     }
     if (!path || !ZP::FileExists(path))
     {
-        ZP::LogErrorLine(kErrorProgramMissing, __FILE__, operation, line);
-        return kErrorProgramMissing;
+        ZP_LOG_ERROR(ZP::kErrorFileMissing, operation, line);
+        return ZP::kErrorFileMissing;
     }
     return 1;
 }
@@ -47,7 +47,7 @@ int IStartProcessBase::CheckStart(const wchar_t* path, const char* operation, in
 int IStartProcessBase::CreateCurrentProcess(const wchar_t* path, const wchar_t* arguments)
 {
     if (m_started) return 0;
-    return path && ZP::FileExists(path) ? 1 : kErrorProgramMissing;
+    return path && ZP::FileExists(path) ? 1 : ZP::kErrorFileMissing;
 }
 
 int IStartProcessBase::StartNewProcess(const wchar_t* path, const wchar_t* arguments)
@@ -58,7 +58,7 @@ int IStartProcessBase::StartNewProcess(const wchar_t* path, const wchar_t* argum
         CloseProcessHandles();
         return 1;
     }
-    ZP::LogErrorLine(r, __FILE__, "IStartProcessBase::StartNewProcess", 52);
+    ZP_LOG_ERROR(r, "IStartProcessBase::StartNewProcess", 52);
     return r;
 }
 
@@ -107,7 +107,7 @@ int IStartProcess::CreateCurrentProcess(const wchar_t* path, const wchar_t* argu
     if (r != 1) return r;
     std::vector<std::wstring> split =
         arguments ? proc::SplitArguments(arguments) : std::vector<std::wstring>();
-    if (m_process.Start(path, split) != 0) return kErrorProgramRefused;
+    if (m_process.Start(path, split) != 0) return ZP::kErrorProcessCreate;
     m_started = true;
     m_processId = m_process.Id();
     return 1;
@@ -128,7 +128,7 @@ int IShellExecute::CreateCurrentProcess(const wchar_t* path, const wchar_t* argu
 {
     int r = CheckStart(path, "IShellExecute::CreateCurrentProcess", 148);
     if (r != 1) return r;
-    if (proc::ShellOpen(path, TextOf(arguments), m_process) != 0) return kErrorProgramRefused;
+    if (proc::ShellOpen(path, TextOf(arguments), m_process) != 0) return ZP::kErrorProcessCreate;
     m_started = true;
     m_processId = m_process.Id();
     return 1;

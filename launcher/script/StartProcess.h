@@ -2,6 +2,7 @@
 // Process starters: the launcher starts the game, installers, packages and its own successor through
 // these, and the script through its "StartProcess" and "ShellExecute" objects.
 #include "platform/process/Process.h"
+#include "zpak/message/ResultCodes.h"
 
 #include <cstdint>
 
@@ -10,9 +11,6 @@ constexpr int kWaitProcessEnded = 0;
 constexpr int kWaitInputAvailable = 1;
 constexpr int kWaitTimedOut = 258;
 constexpr int kWaitFailed = -1;
-
-constexpr int kErrorProgramMissing = 14012;
-constexpr int kErrorProgramRefused = 14013;
 
 class IStartProcessBase
 {

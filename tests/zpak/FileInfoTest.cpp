@@ -4,10 +4,12 @@
 #include "zpak/crc/Crc32.h"
 #include "zpak/file/File.h"
 #include "zpak/info/FileInfoUtil.h"
+#include "zpak/info/ReportOpener.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 using namespace ZP;
 
@@ -448,4 +450,36 @@ TEST(FileInfoLists, ReportListsPlacedRecordsInCp949)
               "deleted:0 - Loc:0\r\n");
     vFileInfo empty;
     EXPECT_TRUE(CFileInfoUtil::WriteListReport(dir.Join(L"reports/none"), &empty, 0, false).empty());
+}
+
+TEST(FileInfoLists, ReportIsOpenedOnlyWhenAskedAndWrittenWhole)
+{
+    class CRecordingOpener : public IReportOpener
+    {
+    public:
+        void Open(const std::wstring& path) override { opened.push_back(path); }
+        std::vector<std::wstring> opened;
+    };
+    testsupport::TempDir dir;
+    vFileInfo list;
+    auto* r = new CFileInfo;
+    r->SetName(L"one.dat");
+    r->base.Loc = kLocPak;
+    list.Add(r);
+    struct sCase
+    {
+        bool open;
+        bool stopped;
+        bool opened;
+    } cases[] = {{true, false, true}, {false, false, false}, {true, true, false}};
+    for (const sCase& c : cases)
+    {
+        CRecordingOpener opener;
+        CStopper::SetStopRequested(c.stopped);
+        std::wstring path = CFileInfoUtil::WriteListReport(dir.Join(L"open/list"), &list, 0, c.open, &opener);
+        CStopper::SetStopRequested(false);
+        ASSERT_FALSE(path.empty());
+        EXPECT_EQ(opener.opened, c.opened ? std::vector<std::wstring>{path} : std::vector<std::wstring>{})
+            << "open " << c.open << " stopped " << c.stopped;
+    }
 }

@@ -93,14 +93,18 @@ TEST_F(LogFixture, ErrorLineShape)
 {
     ASSERT_TRUE(ZP::LogErrorLine(14003, "/src/launcher/app/Launcher.cpp", "CFernwayLauncher::InitInstance", 42));
     ASSERT_TRUE(ZP_LOG_ERROR(12345678, "CThing::Do"));
-    ASSERT_EQ(debugLines.size(), 2u);
+    ASSERT_TRUE(ZP_LOG_ERROR(14003, "CThing::Done", 397));
+    ASSERT_EQ(debugLines.size(), 3u);
     std::wstring first = debugLines[0];
     EXPECT_EQ(first.rfind(L"[--Warning--] [", 0), 0u);
-    EXPECT_NE(first.find(L"] 사용할 수 없는 포인터입니다. - File : Launcher.cpp, Function : "
+    EXPECT_NE(first.find(L"] 사용할 수 없는 포인터입니다. - File : Launcher, Function : "
                          L"CFernwayLauncher::InitInstance, Line : 42\n"),
               std::wstring::npos)
         << std::string(first.begin(), first.end());
-    EXPECT_NE(debugLines[1].find(L"알수없는 Error - File : LogTest.cpp, Function : CThing::Do, Line : "),
+    EXPECT_NE(debugLines[1].find(L"알수없는 Error - File : LogTest, Function : CThing::Do, Line : "),
+              std::wstring::npos);
+    // A line fixed by the original module replaces the statement's own.
+    EXPECT_NE(debugLines[2].find(L"File : LogTest, Function : CThing::Done, Line : 397\n"),
               std::wstring::npos);
 }
 

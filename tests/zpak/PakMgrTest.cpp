@@ -1,11 +1,12 @@
+#include "zpak/pak/PakMgr.h"
 #include "platform/fs/FileSystem.h"
 #include "tests/support/PakBuilder.h"
 #include "tests/support/ScopedValue.h"
+#include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
 #include "zpak/file/File.h"
-#include "zpak/pak/PakMgr.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -150,4 +151,33 @@ TEST_F(PakSet, UnpackExtractsEveryVolume)
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.back(), L"팩 풀기 성공.");
     EXPECT_EQ(set.Unpack(dir.Join(L"none.pak"), dir.Join(L"out")), kErrorFileOpen);
+}
+
+TEST_F(PakSet, Utf8ListingsMatchTheWideOnesOverEveryVolume)
+{
+    CPakMgr set;
+    ASSERT_EQ(set.OpenSet(Main(), true), 1);
+    ASSERT_EQ(Add(set, L"데이터/가.bin", "ga"), 1);
+    ASSERT_EQ(Add(set, L"데이터/b.bin", "b"), 1);
+    ASSERT_EQ(Add(set, L"other.bin", "o"), 1);
+    set.RebuildIndex();
+
+    std::vector<std::wstring> wideDir, wideAll;
+    ASSERT_EQ(set.ListDirAll(L"데이터", wideDir), 1);
+    ASSERT_EQ(set.ListAllNames(wideAll), 1);
+    ASSERT_EQ(wideDir.size(), 2u);
+    ASSERT_EQ(wideAll.size(), 3u);
+    auto utf8Of = [](const std::vector<std::wstring>& wide)
+    {
+        std::vector<std::string> out;
+        for (const auto& w : wide)
+            out.push_back(platform::text::WideToUtf8(w));
+        return out;
+    };
+    std::vector<std::string> names{"left over"};
+    ASSERT_EQ(set.ListDirAllUtf8("\xEB\x8D\xB0\xEC\x9D\xB4\xED\x84\xB0", names), 1); // "데이터"
+    EXPECT_EQ(names, utf8Of(wideDir));
+    names = {"left over"};
+    ASSERT_EQ(set.ListAllNamesUtf8(names), 1);
+    EXPECT_EQ(names, utf8Of(wideAll));
 }

@@ -99,7 +99,7 @@ void PrintLine(const std::string& name, const std::wstring& value)
 }
 
 // A text member as the script set it (bytes in the script's code page).
-void PrintMember(const std::string& name, const lua_tinker::owned_text& text, unsigned codePage)
+void PrintMember(const std::string& name, const COwnedText& text, unsigned codePage)
 {
     if (!text.is_set())
         std::printf("%s: (nil)\n", name.c_str());

@@ -113,20 +113,26 @@ bool vFileInfo::Remove(const CFileInfo* record)
 
 void vFileInfo::Sort(int order)
 {
+    SortRecords(m_items, order);
+}
+
+void SortRecords(std::vector<CFileInfo*>& records, int order)
+{
     if (order == kSortByName)
-        std::stable_sort(m_items.begin(), m_items.end(), [](const CFileInfo* a, const CFileInfo* b) {
-            if (!a || !b)
-                return a && !b;
-            return CompareNoCase(a->Name(), b->Name()) < 0;
-        });
+        std::stable_sort(records.begin(), records.end(),
+                         [](const CFileInfo* a, const CFileInfo* b)
+                         {
+                             if (!a || !b) return a && !b;
+                             return CompareNoCase(a->Name(), b->Name()) < 0;
+                         });
     else if (order == kSortByPosition)
-        std::stable_sort(m_items.begin(), m_items.end(), [](const CFileInfo* a, const CFileInfo* b) {
-            if (!a || !b)
-                return a && !b;
-            if (a->base.FilePos != b->base.FilePos)
-                return a->base.FilePos < b->base.FilePos;
-            return a->base.size < b->base.size;
-        });
+        std::stable_sort(records.begin(), records.end(),
+                         [](const CFileInfo* a, const CFileInfo* b)
+                         {
+                             if (!a || !b) return a && !b;
+                             if (a->base.FilePos != b->base.FilePos) return a->base.FilePos < b->base.FilePos;
+                             return a->base.size < b->base.size;
+                         });
 }
 
 size_t vFileInfo::CountLive(bool packedOnly) const

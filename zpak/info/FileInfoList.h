@@ -68,6 +68,8 @@ private:
     Items m_items;
 };
 
+// Sorts a list or a borrowed view of records (see vFileInfo::Sort).
+void SortRecords(std::vector<CFileInfo*>& records, int order);
 // Scans records in order for a live record named name (see vFileInfo::Find).
 CFileInfo* FindInRecords(const std::vector<CFileInfo*>& records, const std::wstring& name, int mode);
 // The key a name is filed under: CRC-32 of the upper-cased name with "/" separators.

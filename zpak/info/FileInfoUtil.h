@@ -5,12 +5,15 @@
 #include "zpak/message/ResultCodes.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 namespace ZP
 {
+
+class IReportOpener;
 
 class IFileBase;
 
@@ -51,9 +54,14 @@ public:
     static int ReadVersionRecord(IFileBase* file, sListVersion* record, uint32_t* read);
     // 0 for an empty list, 1 otherwise, 14085 when stopped.
     static int SumSizes(const vFileInfo* list, uint64_t* plainTotal, uint64_t* storedTotal);
-    // Writes "<stem>_<date>_<time>.txt"; returns its path, empty when nothing was written.
+    static int SumSizes(std::span<const CFileInfo* const> records, uint64_t* plainTotal,
+                        uint64_t* storedTotal);
+    // Writes "<stem>_<date>_<time>.txt"; returns its path, empty when nothing was written. With the
+    // open flag a report that was written whole goes to the opener (null: the shell's "open").
+    static std::wstring WriteListReport(const std::wstring& stem, std::span<const CFileInfo* const> records,
+                                        uint32_t elapsedMs, bool open, IReportOpener* opener = nullptr);
     static std::wstring WriteListReport(const std::wstring& stem, const vFileInfo* list, uint32_t elapsedMs,
-                                        bool open);
+                                        bool open, IReportOpener* opener = nullptr);
 
     // Transfer routines: bytes written to the destination, 0 on failure. Every one ends early when
     // the library's stop flag is raised. The two downloads take the data through CopyResumable: an

@@ -107,8 +107,7 @@ int CFileInfoUtil::SaveFileList(IFileBase* file, sFileListSaveLoad* header)
     uint32_t headerLength = 4 + 16 + 2 * s.len1 + 2 * s.len2 + 4;
     ok = ok && WriteU32To(file, headerLength) && WriteAll(file, kMagicEnd, 4);
     Notify(hooks.listEnd);
-    if (!ok)
-        return ZP_LOG_ERROR(14016, kWhere), 14016;
+    if (!ok) return ZP_LOG_ERROR(kErrorFileWrite, kWhere), kErrorFileWrite;
     return 1;
 }
 

@@ -5,20 +5,35 @@
 #include "zpak/common/NotifyHooks.h"
 #include "zpak/common/Stopper.h"
 #include "zpak/info/FileInfoUtil.h"
+#include "zpak/info/ReportOpener.h"
 #include "zpak/log/ZpakLog.h"
 
 namespace ZP
 {
 
+namespace
+{
+// The list's records as a read-only view.
+std::span<const CFileInfo* const> RecordsOf(const vFileInfo& list)
+{
+    return {list.Raw().data(), list.Raw().size()};
+}
+} // namespace
+
 int CFileInfoUtil::SumSizes(const vFileInfo* list, uint64_t* plainTotal, uint64_t* storedTotal)
 {
-    if (!list || !plainTotal || !storedTotal)
-        return kErrorInvalidPointer;
+    if (!list) return kErrorInvalidPointer;
+    return SumSizes(RecordsOf(*list), plainTotal, storedTotal);
+}
+
+int CFileInfoUtil::SumSizes(std::span<const CFileInfo* const> records, uint64_t* plainTotal,
+                            uint64_t* storedTotal)
+{
+    if (!plainTotal || !storedTotal) return kErrorInvalidPointer;
     *plainTotal = 0;
     *storedTotal = 0;
-    if (list->Count() == 0)
-        return 0;
-    for (const CFileInfo* r : *list)
+    if (records.empty()) return 0;
+    for (const CFileInfo* r : records)
     {
         if (CStopper::IsStopRequested())
             return kErrorStopped;
@@ -30,32 +45,39 @@ int CFileInfoUtil::SumSizes(const vFileInfo* list, uint64_t* plainTotal, uint64_
     return 1;
 }
 
-std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, const vFileInfo* list, uint32_t elapsedMs,
-                                            bool open)
+std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, const vFileInfo* list,
+                                            uint32_t elapsedMs, bool open, IReportOpener* opener)
 {
-    if (!list || list->Count() == 0)
-        return std::wstring();
+    if (!list) return std::wstring();
+    return WriteListReport(stem, RecordsOf(*list), elapsedMs, open, opener);
+}
+
+std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem,
+                                            std::span<const CFileInfo* const> records, uint32_t elapsedMs,
+                                            bool open, IReportOpener* opener)
+{
+    if (records.empty()) return std::wstring();
     sSystemTime now = LocalNow();
     std::wstring path = FormatWide(1023, L"%s_%04d%02d%02d_%02d%02d%02d.txt", stem.c_str(), now.year, now.month,
                                    now.day, now.hour, now.minute, now.second);
     CreateParentFolders(path);
 
     std::wstring text;
-    text += FormatWide(1023, L"File Count : %d\r\n", static_cast<int>(list->Count()));
+    text += FormatWide(1023, L"File Count : %d\r\n", static_cast<int>(records.size()));
     uint32_t seconds = elapsedMs / 1000;
     text += FormatWide(1023, L"Time - %02d:%02d:%02d\r\n", elapsedMs / 3600000, (seconds % 3600) / 60,
                        (seconds % 3600) % 60);
     uint64_t plain = 0, stored = 0;
-    if (SumSizes(list, &plain, &stored) == 1)
+    if (SumSizes(records, &plain, &stored) == 1)
     {
         text += FormatWide(1023, L"\r\nOrgTotalSize : %s\r\n", ByteSizeText(plain).c_str());
         text += FormatWide(1023, L"ZipTotalSize : %s\r\n\r\n", ByteSizeText(stored).c_str());
     }
     sNotifyHooks& hooks = GetNotifyHooks();
-    Notify(hooks.listStart, static_cast<uint32_t>(list->Count()));
+    Notify(hooks.listStart, static_cast<uint32_t>(records.size()));
     bool stopped = false;
     uint32_t index = 0;
-    for (const CFileInfo* r : *list)
+    for (const CFileInfo* r : records)
     {
         if (CStopper::IsStopRequested())
         {
@@ -72,17 +94,16 @@ std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem, const vFil
                            r->Name().c_str(), b.Date, b.Time, b.InfoPos, b.FilePos, b.size, b.unzipsize, b.zip,
                            b.enc, b.deleted, b.Loc);
         Notify(hooks.recordName, r->Name().c_str());
-        Notify(hooks.listIndexProgress, static_cast<uint32_t>(list->Count()), index);
+        Notify(hooks.listIndexProgress, static_cast<uint32_t>(records.size()), index);
     }
     Notify(hooks.listEnd);
     // Report files are read on Korean systems as ANSI text.
     if (!WriteWholeFile(path, platform::text::WideToMultiByte(text, platform::text::kCodePageKorean)))
     {
-        ZP_LOG_ERROR(14015, "CFileInfoUtil::WriteListReport");
+        ZP_LOG_ERROR(kErrorFileCreate, "CFileInfoUtil::WriteListReport");
         return std::wstring();
     }
-    (void)open; // opening the report for the user needs the shell layer of the window build
-    (void)stopped;
+    if (open && !stopped) (opener ? opener : ShellReportOpener())->Open(path);
     return path;
 }
 

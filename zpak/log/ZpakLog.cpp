@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstring>
+#include <string_view>
 
 namespace ZP
 {
@@ -77,26 +78,23 @@ bool CZpakLog::IsWriteThrough() { return g_writeThrough.load(); }
 
 bool CZpakLog::Write(const wchar_t* text, bool showBox, unsigned boxType, int* boxResult)
 {
-    if (!text || !*text)
-        return false;
-    bool written = WriteLine(text, false);
-    if (showBox)
-    {
-        int answer = platform::ui::SystemMessageBox(text, L"Log", boxType);
-        if (boxResult)
-            *boxResult = answer;
-    }
-    return written;
+    return WriteAndShow(text, false, showBox ? L"Log" : nullptr, boxType, boxResult);
 }
 
 bool CZpakLog::WriteWarning(const wchar_t* text, bool showBox, unsigned boxType, int* boxResult)
 {
+    return WriteAndShow(text, true, showBox ? L"Warn" : nullptr, boxType, boxResult);
+}
+
+bool CZpakLog::WriteAndShow(const wchar_t* text, bool warning, const wchar_t* boxTitle, unsigned boxType,
+                            int* boxResult)
+{
     if (!text || !*text)
         return false;
-    bool written = WriteLine(text, true);
-    if (showBox)
+    bool written = WriteLine(text, warning);
+    if (boxTitle)
     {
-        int answer = platform::ui::SystemMessageBox(text, L"Warn", boxType);
+        int answer = platform::ui::SystemMessageBox(text, boxTitle, boxType);
         if (boxResult)
             *boxResult = answer;
     }
@@ -203,13 +201,15 @@ bool LogWarnF(const wchar_t* format, ...)
 
 bool LogErrorLine(int code, const char* sourceFile, const char* function, int line)
 {
-    const char* base = sourceFile ? sourceFile : "";
-    if (const char* slash = std::strrchr(base, '/'))
-        base = slash + 1;
-    if (const char* backslash = std::strrchr(base, '\\'))
-        base = backslash + 1;
-    std::string where =
-        FormatNarrow(255, "File : %s, Function : %s, Line : %d", base, function ? function : "", line);
+    // The module's source name: the file name without its folders and extension, as "PatchSystemProcess".
+    std::string_view base = sourceFile ? sourceFile : "";
+    size_t cut = base.find_last_of("/\\");
+    if (cut != std::string_view::npos) base.remove_prefix(cut + 1);
+    size_t dot = base.rfind('.');
+    if (dot != std::string_view::npos && dot > 0) base = base.substr(0, dot);
+    std::string name(base);
+    std::string where = FormatNarrow(255, "File : %s, Function : %s, Line : %d", name.c_str(),
+                                     function ? function : "", line);
     std::wstring text = GetMessageText(code);
     text += L" - ";
     text += platform::text::Utf8ToWide(where);

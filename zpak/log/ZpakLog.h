@@ -38,6 +38,10 @@ public:
     static constexpr size_t kLineChars = 1023;
 
 private:
+    // The line, then the message box when a title is given.
+    bool WriteAndShow(const wchar_t* text, bool warning, const wchar_t* boxTitle, unsigned boxType,
+                      int* boxResult);
+
     mutable std::mutex m_lock;
     std::wstring m_path;
     std::vector<std::wstring> m_held;
@@ -50,10 +54,27 @@ bool LogF(const wchar_t* format, ...);
 bool LogWarnF(const wchar_t* format, ...);
 
 // The one shape of every error line: message text of the code, " - ", and
-// "File : <source file>, Function : <operation>, Line : <line>", written as a warning.
+// "File : <source name>, Function : <operation>, Line : <line>", written as a warning. The source
+// name is the file's name without folders and extension. Call it through ZP_LOG_ERROR.
 bool LogErrorLine(int code, const char* sourceFile, const char* function, int line);
 
 } // namespace ZP
 
-// Reports a failing result code from the statement where it is used.
-#define ZP_LOG_ERROR(code, function) ::ZP::LogErrorLine((code), __FILE__, (function), __LINE__)
+// Reports a failing result code from the statement where it is used. The optional third argument
+// gives the line to report where the line of the original module is fixed (the script functions,
+// the patch run); without it the statement's own line is reported.
+#define ZP_LOG_ERROR(code, function, ...)                                                                    \
+    ::ZP::LogErrorLine((code), __FILE__, (function),                                                         \
+                       ::ZP::ErrorLineNumber(__LINE__ __VA_OPT__(, ) __VA_ARGS__))
+
+namespace ZP
+{
+constexpr int ErrorLineNumber(int here)
+{
+    return here;
+}
+constexpr int ErrorLineNumber(int here, int given)
+{
+    return given;
+}
+} // namespace ZP

@@ -46,13 +46,31 @@ constexpr int kErrorDecrypt = 14081;
 constexpr int kErrorNotOpen = 14082;
 constexpr int kErrorAlreadyOpen = 14083;
 constexpr int kErrorStopped = 14085;
+constexpr int kErrorNoUrl = 14087;
+constexpr int kErrorAddFileInfo = 14088;
+// Beyond the launcher's range, added with the pak writers' locks and name checks.
 // Another run writes the game folder or pak set (or inspects it while a writer asks).
 constexpr int kErrorPakLocked = 14107;
 // A relative name longer than a record holds (255 UTF-16 units).
 constexpr int kErrorNameTooLong = 14108;
 
-
+// The launcher's own.
 constexpr int kErrorDiskFull = 14091;
+constexpr int kErrorLauncherRename = 14092;
+constexpr int kErrorCloneCreate = 14093;
+constexpr int kErrorWindowResourceCreate = 14094;
+constexpr int kErrorWindowResourceLoad = 14095;
+constexpr int kErrorThreadCreate = 14096;
+constexpr int kLauncherVersionSame = 14097;
+constexpr int kLauncherVersionDiffers = 14098;
+constexpr int kRestartNeeded = 14099;
+constexpr int kUpdateNeeded = 14100;
+constexpr int kErrorInstanceMutex = 14101;
+constexpr int kErrorLauncherSameGameRuns = 14102;
+constexpr int kErrorLauncherOtherGameRuns = 14103;
+constexpr int kErrorApplicationRuns = 14104;
+constexpr int kErrorPatcherRuns = 14105;
+constexpr int kErrorGameInstall = 14106;
 // The server's file list named files outside the game folder; the run skipped them.
 constexpr int kErrorRefusedServerNames = 14110;
 

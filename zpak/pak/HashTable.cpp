@@ -1,5 +1,6 @@
 #include "zpak/pak/HashTable.h"
 
+#include "platform/text/TextCodec.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/Format.h"
 
@@ -233,6 +234,31 @@ void CHashTable::ListAll(std::vector<std::wstring>& names, bool clear) const
     for (const CFileInfo* r : m_all)
         if (r && r->base.deleted == 0)
             names.push_back(r->Name());
+}
+
+namespace
+{
+void AppendUtf8(const std::vector<std::wstring>& wide, std::vector<std::string>& names)
+{
+    for (const std::wstring& name : wide)
+        names.push_back(platform::text::WideToUtf8(name));
+}
+} // namespace
+
+void CHashTable::ListDirUtf8(const std::string& directory, std::vector<std::string>& names, bool clear) const
+{
+    if (clear) names.clear();
+    std::vector<std::wstring> wide;
+    ListDir(platform::text::Utf8ToWide(directory), wide, true);
+    AppendUtf8(wide, names);
+}
+
+void CHashTable::ListAllUtf8(std::vector<std::string>& names, bool clear) const
+{
+    if (clear) names.clear();
+    std::vector<std::wstring> wide;
+    ListAll(wide, true);
+    AppendUtf8(wide, names);
 }
 
 bool CHashTable::MarkDeleted(CFileInfo* record)

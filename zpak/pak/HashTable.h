@@ -45,6 +45,9 @@ public:
     size_t CountDeleted() const;
     void ListDir(const std::wstring& directory, std::vector<std::wstring>& names, bool clear) const;
     void ListAll(std::vector<std::wstring>& names, bool clear) const;
+    // The same with the directory and the names in UTF-8.
+    void ListDirUtf8(const std::string& directory, std::vector<std::string>& names, bool clear) const;
+    void ListAllUtf8(std::vector<std::string>& names, bool clear) const;
     void Sort(int order) { m_all.Sort(order); }
     bool MarkDeleted(CFileInfo* record);
     bool MarkDeletedByName(const std::wstring& directory, const std::wstring& name);

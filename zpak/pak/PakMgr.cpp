@@ -260,6 +260,22 @@ int CPakMgr::ListAllNames(std::vector<std::wstring>& names) const
     return 1;
 }
 
+int CPakMgr::ListDirAllUtf8(const std::string& directory, std::vector<std::string>& names) const
+{
+    names.clear();
+    for (const auto& volume : m_volumes)
+        volume->ListDirUtf8(directory, names, false);
+    return 1;
+}
+
+int CPakMgr::ListAllNamesUtf8(std::vector<std::string>& names) const
+{
+    names.clear();
+    for (const auto& volume : m_volumes)
+        volume->ListAllUtf8(names, false);
+    return 1;
+}
+
 bool CPakMgr::CompactAll(bool closeAfter)
 {
     sNotifyHooks& hooks = GetNotifyHooks();

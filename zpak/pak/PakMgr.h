@@ -37,6 +37,9 @@ public:
     CFileInfo* FindByPathAll(const std::wstring& name) const;
     int ListDirAll(const std::wstring& directory, std::vector<std::wstring>& names) const;
     int ListAllNames(std::vector<std::wstring>& names) const;
+    // The same in UTF-8.
+    int ListDirAllUtf8(const std::string& directory, std::vector<std::string>& names) const;
+    int ListAllNamesUtf8(std::vector<std::string>& names) const;
     bool CompactAll(bool closeAfter);
     bool WriteAllTables();
     bool RepairOverlapsAll(bool addToFree, vFileInfo* output);

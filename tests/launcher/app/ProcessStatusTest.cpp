@@ -247,7 +247,7 @@ TEST(ShowMessage, PlainBoxAnswersOneAndAnInstalledBoxGetsTypeAndText)
     public:
         int Show() override { return GetType() == kMessageYesNo && GetText() == L"설치할까요?" ? 6 : 1; }
     };
-    InstallMessageBox(new CYesBox); // deletes the plain box (checked by the sanitizer build)
+    InstallMessageBox(std::make_shared<CYesBox>()); // drops the plain box (checked by the sanitizer build)
     EXPECT_EQ(ShowMessage(L"설치할까요?", kMessageYesNo), kMessageAnswerYes);
     EXPECT_EQ(ShowMessage(L"설치할까요?", kMessageNotice), 1);
     RemoveMessageBox();

@@ -57,7 +57,7 @@ protected:
     {
         manager.Initialize();
         SetCurrentScript(&app.host);
-        box = new CRecordingBox;
+        box = std::make_shared<CRecordingBox>();
         InstallMessageBox(box);
     }
     ~ManagerTest() override
@@ -69,7 +69,7 @@ protected:
 
     CManagerApp app;
     CFWLGameInfoManager& manager = app.manager;
-    CRecordingBox* box = nullptr;
+    std::shared_ptr<CRecordingBox> box;
 };
 } // namespace
 

@@ -264,7 +264,7 @@ TEST(GlobalFunction, ProgramStartsReportTheirFailures)
         one.Run(std::string(kGlobalFunctionPrelude) + "r = gf:" + c.function + "(" + c.path + ", '')");
         EXPECT_EQ(one.Global("r"), c.result) << c.function;
         EXPECT_TRUE(one.Logged(c.errorLine)) << c.function;
-        EXPECT_TRUE(one.Logged(L"File : GlobalFunctionForScript.cpp")) << c.function;
+        EXPECT_TRUE(one.Logged(L"File : GlobalFunctionForScript, Function")) << c.function;
     }
     app.Run(std::string(kGlobalFunctionPrelude) + "r = gf:CreateProcess(" + Quoted(plain) + ", '')");
     EXPECT_EQ(app.Global("r"), "14013") << "an existing file that cannot run";

@@ -1,6 +1,7 @@
 // The information records and the launcher objects as the launcher script sees them.
 #include "launcher/app/MessageBox.h"
 #include "launcher/app/RestartProcess.h"
+#include "launcher/gui/ConsoleLauncherGUI.h"
 #include "launcher/info/GameInfo.h"
 #include "launcher/info/GameInfoManager.h"
 #include "launcher/info/LauncherInfo.h"
@@ -214,7 +215,8 @@ TEST(LauncherScriptObject, MissingComponentsGiveNil)
     app.Run("gi = tostring(LauncherScriptObject:GetGameInfo())\n"
             "li = tostring(LauncherScriptObject:GetLauncherInfo())\n"
             "impl = tostring(LauncherScriptObject:GetLauncherImpl())\n"
-            "root = tostring(LauncherScriptObject:GetLauncherRootPath())\n");
+            "root = tostring(LauncherScriptObject:GetLauncherRootPath())\n"
+            "LauncherScriptObject:ShowLauncher(false)\n");
     ASSERT_TRUE(app.alerts.empty()) << app.alerts[0];
     EXPECT_EQ(app.Global("gi"), "nil");
     EXPECT_EQ(app.Global("li"), "nil");
@@ -222,10 +224,26 @@ TEST(LauncherScriptObject, MissingComponentsGiveNil)
     EXPECT_EQ(app.Global("root"), "nil");
 }
 
+TEST(LauncherScriptObject, ShowLauncherHidesAndShowsTheWindow)
+{
+    class CWindowApp : public testsupport::CScriptTestApp
+    {
+    public:
+        CFWLauncherGUI* GetLauncherGUI() override { return &gui; }
+        CConsoleLauncherGUI gui;
+    };
+    CWindowApp app;
+    app.Run("LauncherScriptObject:ShowLauncher(false)\n");
+    ASSERT_TRUE(app.alerts.empty()) << app.alerts[0];
+    EXPECT_FALSE(app.gui.IsLauncherVisible());
+    app.Run("LauncherScriptObject:ShowLauncher(true)\n");
+    EXPECT_TRUE(app.gui.IsLauncherVisible());
+}
+
 TEST(LauncherScriptObject, MessageBoxShowsANoticeInTheScriptsCodePage)
 {
     CRecordsApp app;
-    auto* box = new CRecordingBox;
+    auto box = std::make_shared<CRecordingBox>();
     InstallMessageBox(box);
     testsupport::OnScopeExit removeBox(RemoveMessageBox);
     app.Run("\xEF\xBB\xBF"

@@ -162,7 +162,7 @@ TEST(Starters, StartOnceWaitAndReadTheExitCode)
     EXPECT_EQ(sleeper.GetExitCode(), 259u) << "still running";
 
     IShellExecute shell;
-    EXPECT_EQ(shell.StartNewProcess(L"/nonexistent/program", L""), kErrorProgramMissing);
+    EXPECT_EQ(shell.StartNewProcess(L"/nonexistent/program", L""), ZP::kErrorFileMissing);
     EXPECT_TRUE(app.Logged(L"Function : IShellExecute::CreateCurrentProcess, Line : 148"));
     EXPECT_TRUE(app.Logged(L"Function : IStartProcessBase::StartNewProcess, Line : 52"));
     EXPECT_EQ(shell.StartNewProcess(L"/bin/true", nullptr), 1);
