@@ -10,7 +10,8 @@ namespace
 {
 const std::vector<unsigned char>& Buffer()
 {
-    static std::vector<unsigned char> buffer = [] {
+    static std::vector<unsigned char> buffer = []
+    {
         std::vector<unsigned char> b(256u << 20);
         uint64_t x = 0x9E3779B97F4A7C15ULL;
         for (auto& c : b)

@@ -14,18 +14,21 @@ namespace
 {
 constexpr int kRecords = 100000;
 
-std::wstring NameOf(int i) { return ZP::FormatWide(255, L"KVGame/CookedPC/Dir%03d/File%06d.upk", i % 997, i); }
+std::wstring NameOf(int i)
+{
+    return ZP::FormatWide(255, L"KVGame/CookedPC/Dir%03d/File%06d.upk", i % 997, i);
+}
 
 const std::wstring& SetPath()
 {
-    static std::wstring path = [] {
+    static std::wstring path = []
+    {
         const char* tmp = std::getenv("TMPDIR");
-        std::wstring folder = platform::text::Utf8ToWide(std::string(tmp && *tmp ? tmp : "/tmp")) +
-                              L"/velmora-bench-index";
+        std::wstring folder =
+            platform::text::Utf8ToWide(std::string(tmp && *tmp ? tmp : "/tmp")) + L"/velmora-bench-index";
         std::wstring main = folder + L"/res.pak";
         std::wstring done = folder + L"/complete";
-        if (ZP::FileExists(done))
-            return main;
+        if (ZP::FileExists(done)) return main;
         ZP::RemoveFolderTree(folder, true);
         ZP::CreateFolderTree(folder);
         std::wstring source = folder + L"/one.bin";
@@ -42,8 +45,7 @@ const std::wstring& SetPath()
             record.base.size = record.base.OrgSize = 1;
             record.base.FileTime = 1700000000 + i;
             record.FillDateTimeIfEmpty();
-            if (set.AddFile(&file, &record, false) != 1)
-                std::abort();
+            if (set.AddFile(&file, &record, false) != 1) std::abort();
         }
         set.CloseAll();
         ZP::WriteWholeFile(done, "");
@@ -59,8 +61,7 @@ void BM_OpenSet100k(benchmark::State& state)
     for (auto _ : state)
     {
         ZP::CPakMgr set;
-        if (set.OpenSet(path, false) != 1)
-            state.SkipWithError("open failed");
+        if (set.OpenSet(path, false) != 1) state.SkipWithError("open failed");
         volumes = set.VolumeCount();
         records = set.CountAll();
     }
@@ -81,8 +82,7 @@ void BM_Lookup100k(benchmark::State& state)
         int found = 0;
         for (const std::wstring& n : names)
             found += set.FindByPathAll(n) != nullptr;
-        if (found != kRecords)
-            state.SkipWithError("a name was not found");
+        if (found != kRecords) state.SkipWithError("a name was not found");
     }
 }
 } // namespace

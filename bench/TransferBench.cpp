@@ -15,12 +15,12 @@ constexpr uint32_t kFileBytes = 256u << 20;
 
 const std::string& Folder()
 {
-    static std::string folder = [] {
+    static std::string folder = []
+    {
         const char* tmp = std::getenv("TMPDIR");
         std::string f = std::string(tmp && *tmp ? tmp : "/tmp") + "/velmora-bench-copy";
         std::string cmd = "mkdir -p " + f;
-        if (std::system(cmd.c_str()) != 0)
-            std::abort();
+        if (std::system(cmd.c_str()) != 0) std::abort();
         std::vector<char> block(1 << 20);
         for (size_t i = 0; i < block.size(); ++i)
             block[i] = static_cast<char>(i * 2654435761u >> 13);
@@ -53,8 +53,7 @@ void BM_CpCommand(benchmark::State& state)
 {
     std::string cmd = "cp " + Folder() + "/source.bin " + Folder() + "/theirs.bin";
     for (auto _ : state)
-        if (std::system(cmd.c_str()) != 0)
-            state.SkipWithError("cp failed");
+        if (std::system(cmd.c_str()) != 0) state.SkipWithError("cp failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFileBytes);
 }
 } // namespace

@@ -7,10 +7,12 @@
 void SetupLauncherLogIn(const std::wstring& folder)
 {
     std::wstring logFolder = ZP::JoinPath(folder, L"Log");
-    if (!ZP::FolderExists(logFolder))
-        ZP::CreateFolderTree(logFolder);
+    if (!ZP::FolderExists(logFolder)) ZP::CreateFolderTree(logFolder);
     ZP::GetLog()->SetLogFileIn(L"LogReport", folder.c_str());
     ZP::CZpakLog::SetWriteThrough(true);
 }
 
-void SetupLauncherLog() { SetupLauncherLogIn(ZP::GetFolderPart(platform::fs::ExecutablePath())); }
+void SetupLauncherLog()
+{
+    SetupLauncherLogIn(ZP::GetFolderPart(platform::fs::ExecutablePath()));
+}

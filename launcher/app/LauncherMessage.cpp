@@ -24,7 +24,8 @@ const ZP::sMessageEntry kLauncherMessages[] = {
     {ZP::kErrorApplicationRuns, L"런처 중복 실행_게임 실행 중"},
     {ZP::kErrorPatcherRuns, L"런처 중복 실행_패처 실행 중"},
     {ZP::kErrorGameInstall, L"게임 설치 중 오류"},
-    {ZP::kErrorRefusedServerNames, L"서버 파일리스트에 허용되지 않는 파일 이름이 있어 일부 파일을 받지 않았습니다."},
+    {ZP::kErrorRefusedServerNames,
+     L"서버 파일리스트에 허용되지 않는 파일 이름이 있어 일부 파일을 받지 않았습니다."},
 };
 const size_t kLauncherMessageCount = sizeof(kLauncherMessages) / sizeof(kLauncherMessages[0]);
 } // namespace
@@ -32,8 +33,7 @@ const size_t kLauncherMessageCount = sizeof(kLauncherMessages) / sizeof(kLaunche
 const wchar_t* CLauncherMessage::GetMessage(int code)
 {
     const wchar_t* library = ZP::CPatchSystemMessage::GetMessage(code);
-    if (platform::text::CompareNoCase(library, ZP::kUnknownErrorText) != 0)
-        return library;
+    if (platform::text::CompareNoCase(library, ZP::kUnknownErrorText) != 0) return library;
     const wchar_t* own = ZP::FindMessage(kLauncherMessages, kLauncherMessageCount, code);
     return own ? own : ZP::kUnknownErrorText;
 }

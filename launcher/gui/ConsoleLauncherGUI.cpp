@@ -16,8 +16,7 @@ CConsoleLauncherGUI::CConsoleLauncherGUI(std::FILE* out)
 void CConsoleLauncherGUI::FinalizeGUI()
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_lineOpen)
-        std::fputc('\n', m_out);
+    if (m_lineOpen) std::fputc('\n', m_out);
     m_lineOpen = false;
 }
 
@@ -53,8 +52,7 @@ void CConsoleLauncherGUI::DrawBars()
 
 void CConsoleLauncherGUI::SetProgress(uint16_t index, int percent)
 {
-    if (index >= 2)
-        return;
+    if (index >= 2) return;
     std::lock_guard<std::mutex> guard(m_lock);
     m_bars[index] = percent < 0 ? 0 : percent > 100 ? 100 : percent;
     DrawBars();
@@ -63,21 +61,18 @@ void CConsoleLauncherGUI::SetProgress(uint16_t index, int percent)
 void CConsoleLauncherGUI::SetTextFromStringTable(uint16_t index, unsigned entry)
 {
     CLauncherStringTable* table = m_connector ? m_connector->GetStringTable() : nullptr;
-    if (!table)
-        return;
+    if (!table) return;
     SetText(index, table->GetString(entry));
 }
 
 void CConsoleLauncherGUI::SetText(uint16_t index, const wchar_t* text)
 {
-    if (index >= 3)
-        return;
+    if (index >= 3) return;
     std::lock_guard<std::mutex> guard(m_lock);
     m_texts[index] = text ? text : L"";
     if (index == kTextStatus && !m_texts[index].empty())
     {
-        if (m_lineOpen)
-            std::fputc('\n', m_out);
+        if (m_lineOpen) std::fputc('\n', m_out);
         m_lineOpen = false;
         std::fprintf(m_out, "%s\n", platform::text::WideToUtf8(m_texts[index]).c_str());
     }
@@ -87,32 +82,28 @@ void CConsoleLauncherGUI::SetText(uint16_t index, const wchar_t* text)
 
 void CConsoleLauncherGUI::ShowButton(uint16_t index, bool show)
 {
-    if (index >= 4)
-        return;
+    if (index >= 4) return;
     std::lock_guard<std::mutex> guard(m_lock);
     m_buttons[index] = show;
 }
 
 void CConsoleLauncherGUI::SetCheckBoxText(uint16_t index, const wchar_t* text)
 {
-    if (index >= 3)
-        return;
+    if (index >= 3) return;
     std::lock_guard<std::mutex> guard(m_lock);
     m_checkTexts[index] = text ? text : L"";
 }
 
 void CConsoleLauncherGUI::SetCheckBoxCheck(uint16_t index, bool check)
 {
-    if (index >= 3)
-        return;
+    if (index >= 3) return;
     std::lock_guard<std::mutex> guard(m_lock);
     m_checks[index] = check;
 }
 
 bool CConsoleLauncherGUI::GetCheckBoxCheck(uint16_t index)
 {
-    if (index >= 3)
-        return false;
+    if (index >= 3) return false;
     std::lock_guard<std::mutex> guard(m_lock);
     return m_checks[index];
 }
@@ -145,7 +136,8 @@ void CConsoleLauncherGUI::OnPatchFinished(int result)
     CGameInfo* info = manager ? manager->GetGameInfo() : nullptr;
     if (info)
         ActionReport(platform::text::WideToUtf8(info->GetWide(kGameBIUrl)), "launcher.patch.status",
-                     platform::text::WideToUtf8(info->GetWide(kGameEnv)), std::string(), std::to_string(result));
+                     platform::text::WideToUtf8(info->GetWide(kGameEnv)), std::string(),
+                     std::to_string(result));
 }
 
 void CConsoleLauncherGUI::SendActionReport(const char* actionCode)

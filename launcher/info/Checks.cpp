@@ -10,10 +10,8 @@
 
 int ICheckInvalidMemoryData::CheckMemory(const void* data, uint32_t size)
 {
-    if (!data)
-        return ZP::kErrorInvalidPointer;
-    if (size == 0)
-        return ZP::kErrorDataSize;
+    if (!data) return ZP::kErrorInvalidPointer;
+    if (size == 0) return ZP::kErrorDataSize;
     return 1;
 }
 
@@ -30,8 +28,7 @@ int ICheckInvalidFile::CheckFileName(const wchar_t* name)
 int ICheckInvalidFile::CheckFile(const wchar_t* name)
 {
     int r = CheckFileName(name);
-    if (r != 1)
-        return r;
+    if (r != 1) return r;
     std::wstring lower(name);
     for (wchar_t& c : lower)
         c = platform::text::ToLower(c);
@@ -42,8 +39,7 @@ int ICheckInvalidFile::CheckFile(const wchar_t* name)
 int ICheckInvalidFile::CheckHttpFile(const wchar_t* url)
 {
     std::unique_ptr<ZP::IFileBase> file(ZP::GetFileHttpFactory()->Create());
-    if (!file)
-        return ZP::kErrorInvalidPointer;
+    if (!file) return ZP::kErrorInvalidPointer;
     int r = file->Open(url, ZP::kModeRead, 0);
     file->Close();
     return r;
@@ -51,11 +47,9 @@ int ICheckInvalidFile::CheckHttpFile(const wchar_t* url)
 
 int ICheckInvalidFile::CheckLocalFile(const wchar_t* path)
 {
-    if (!ZP::FileExists(path ? path : L""))
-        return ZP::kErrorFileMissing;
+    if (!ZP::FileExists(path ? path : L"")) return ZP::kErrorFileMissing;
     std::unique_ptr<ZP::IFileBase> file(ZP::GetFileFactory()->Create());
-    if (!file)
-        return ZP::kErrorInvalidPointer;
+    if (!file) return ZP::kErrorInvalidPointer;
     int r = file->Open(path, ZP::kModeRead, 0);
     file->Close();
     return r;

@@ -27,7 +27,8 @@ public:
     // Copies straight to disk, resuming a partial local file with a range request. progress must
     // not be null; the byte-progress hook reports the copy.
     virtual int DownloadDirectFileToLocalFile(const wchar_t* url, const wchar_t* path, uint32_t* progress);
-    virtual int WriteDataToLocalFile(const wchar_t* path, const char* data, uint32_t size, uint32_t* outWritten);
+    virtual int WriteDataToLocalFile(const wchar_t* path, const char* data, uint32_t size,
+                                     uint32_t* outWritten);
 
     // Block size of the direct copy.
     static constexpr uint32_t kCopyBlock = 256 * 1024;

@@ -22,7 +22,10 @@ using namespace ZP;
 
 namespace
 {
-std::unique_ptr<IFileBase> NewHttpFile() { return std::unique_ptr<IFileBase>(GetFileHttpFactory()->Create()); }
+std::unique_ptr<IFileBase> NewHttpFile()
+{
+    return std::unique_ptr<IFileBase>(GetFileHttpFactory()->Create());
+}
 
 // The list report of records sorted by name; the records' owner keeps its order.
 void WriteSortedReport(const std::vector<CFileInfo*>& records, const std::wstring& stem, uint64_t elapsedMs,
@@ -43,7 +46,10 @@ uint64_t NowMs()
 } // namespace
 
 CDownloader::CDownloader() = default;
-CDownloader::~CDownloader() { Reset(); }
+CDownloader::~CDownloader()
+{
+    Reset();
+}
 
 void CDownloader::Status(const std::wstring& text)
 {
@@ -70,8 +76,7 @@ void CDownloader::AddUrl(const std::wstring& url)
 
 std::wstring CDownloader::NextUrl()
 {
-    if (m_urls.empty())
-        return std::wstring();
+    if (m_urls.empty()) return std::wstring();
     size_t first = m_preferred >= 0 && static_cast<size_t>(m_preferred) < m_urls.size()
                        ? static_cast<size_t>(m_preferred)
                        : 0;
@@ -85,8 +90,7 @@ std::wstring CDownloader::NextUrl()
     }
     while (m_cursor < m_urls.size() && m_cursor == m_firstOfPass)
         ++m_cursor;
-    if (m_cursor >= m_urls.size())
-        return std::wstring();
+    if (m_cursor >= m_urls.size()) return std::wstring();
     m_preferred = static_cast<int>(m_cursor);
     return m_urls[m_cursor++];
 }
@@ -109,39 +113,33 @@ void CDownloader::Reset()
 int CDownloader::OpenUrl(IFileBase* http, const std::wstring& url)
 {
     int r = http->Open(url.c_str(), kModeRead, 0);
-    if (r == 1)
-        return 1;
+    if (r == 1) return 1;
     std::wstring escaped;
     if (EscapeUrl(url, escaped) == 1 && escaped.size() < 512)
     {
         int second = http->Open(escaped.c_str(), kModeRead, 0);
-        if (second == 1)
-            return 1;
+        if (second == 1) return 1;
     }
     Status(FormatWide(1023, L"[Url Open 실패] [ErrCode:%d] %s", r, url.c_str()));
     return r;
 }
 
-int CDownloader::DownloadToFile(const std::wstring& url, const std::wstring& folder, const std::wstring& fileName)
+int CDownloader::DownloadToFile(const std::wstring& url, const std::wstring& folder,
+                                const std::wstring& fileName)
 {
-    if (url.empty() || fileName.empty())
-        return kErrorInvalidPointer;
+    if (url.empty() || fileName.empty()) return kErrorInvalidPointer;
     std::wstring path = PathInside(folder, fileName);
-    if (path.empty())
-        return kErrorInvalidFileName;
+    if (path.empty()) return kErrorInvalidFileName;
     CFile out;
-    if (out.Open(path.c_str(), kModeCreate, 0) != 1)
-        return kErrorFileOpen;
+    if (out.Open(path.c_str(), kModeCreate, 0) != 1) return kErrorFileOpen;
     auto http = NewHttpFile();
     std::wstring escaped;
     int r = 0;
-    if (EscapeUrl(url, escaped) == 1 && escaped.size() < 512)
-        r = http->Open(escaped.c_str(), kModeRead, 0);
+    if (EscapeUrl(url, escaped) == 1 && escaped.size() < 512) r = http->Open(escaped.c_str(), kModeRead, 0);
     if (r != 1)
     {
         r = http->Open(url.c_str(), kModeRead, 0);
-        if (r != 1)
-            return r;
+        if (r != 1) return r;
     }
     // A body without a length is taken to its clean end; one with a length must reach it.
     const int64_t announced = static_cast<CFileHttp*>(http.get())->GetContentLength();
@@ -160,15 +158,12 @@ int CDownloader::ReadListVersion(sListVersion& record)
     for (std::wstring base = NextUrl(); !base.empty(); base = NextUrl())
     {
         result = http->Open((base + L"/Version/FileInfoVersion.ver").c_str(), kModeRead, 0);
-        if (result != 1)
-            continue;
+        if (result != 1) continue;
         uint32_t read = 0;
         result = CFileInfoUtil::ReadVersionRecord(http.get(), &record, &read);
         http->Close();
-        if (result == 1 && read != kVersionRecordBytes)
-            result = kErrorDataSize;
-        if (result == 1)
-            break;
+        if (result == 1 && read != kVersionRecordBytes) result = kErrorDataSize;
+        if (result == 1) break;
     }
     return result;
 }
@@ -179,14 +174,13 @@ bool CDownloader::MakeWorkFolder(std::wstring& folder)
     // planted (as a link to somewhere else) or be in use by another run at the same time.
     std::wstring temp;
     CSystemDir::Get().GetFolder(CSystemDir::Temporary, temp);
-    return platform::fs::CreatePrivateDirectory(RemoveTrailingSeparator(BackslashToSlash(temp)), L"velmora-list-",
-                                                folder);
+    return platform::fs::CreatePrivateDirectory(RemoveTrailingSeparator(BackslashToSlash(temp)),
+                                                L"velmora-list-", folder);
 }
 
 int CDownloader::LoadZippedList(const std::wstring& listPath, sFileListSaveLoad* header)
 {
-    if (listPath.empty() || !header)
-        return kErrorInvalidPointer;
+    if (listPath.empty() || !header) return kErrorInvalidPointer;
     std::wstring work;
     if (!MakeWorkFolder(work))
     {
@@ -206,23 +200,19 @@ int CDownloader::LoadZippedList(const std::wstring& listPath, sFileListSaveLoad*
             break;
         }
         result = DownloadToFile(base + L"/" + listPath, work, fileName);
-        if (result != 1)
-            continue;
+        if (result != 1) continue;
         if (CompareNoCase(GetExtension(local), L".zip") == 0)
         {
             result = ExtractZip(local, work);
-            if (result != 1)
-                continue;
+            if (result != 1) continue;
             info = work + L"/_tmp/" + GetFileTitle(local) + L".info";
         }
         else
             info = local;
         CFile file;
         result = file.Open(info.c_str(), kModeRead, 0);
-        if (result == 1)
-            result = CFileInfoUtil::LoadFileList(&file, header);
-        if (result == 1)
-            break;
+        if (result == 1) result = CFileInfoUtil::LoadFileList(&file, header);
+        if (result == 1) break;
     }
     platform::fs::RemoveTree(work);
     return result;
@@ -234,17 +224,13 @@ int CDownloader::LoadListDirect(const std::wstring& listPath, sFileListSaveLoad&
     ResetUrlCursor();
     for (std::wstring base = NextUrl(); !base.empty(); base = NextUrl())
     {
-        if (CStopper::IsStopRequested())
-            return kErrorStopped;
+        if (CStopper::IsStopRequested()) return kErrorStopped;
         auto http = NewHttpFile();
         std::wstring url = base + L"/" + listPath, escaped;
         result = EscapeUrl(url, escaped) == 1 ? http->Open(escaped.c_str(), kModeRead, 0) : 0;
-        if (result != 1)
-            result = http->Open(url.c_str(), kModeRead, 0);
-        if (result == 1)
-            result = CFileInfoUtil::LoadFileList(http.get(), &header);
-        if (result == 1)
-            break;
+        if (result != 1) result = http->Open(url.c_str(), kModeRead, 0);
+        if (result == 1) result = CFileInfoUtil::LoadFileList(http.get(), &header);
+        if (result == 1) break;
     }
     return result;
 }
@@ -290,16 +276,14 @@ int CDownloader::FetchServerList()
 
 int CDownloader::LoadPakSet()
 {
-    if (m_pakName.empty())
-        return kErrorInvalidPointer;
+    if (m_pakName.empty()) return kErrorInvalidPointer;
     Status(L"팩파일 열기 시작.");
     const std::wstring pak = JoinPath(m_gameFolder, m_pakName);
-    int r = m_lock.IsHeld() ? 1 : m_lock.Acquire({m_gameFolder, CPakLock::FolderOfPak(pak)}, true, m_waitForLock);
-    if (r == 1)
-        r = m_paks.OpenSet(pak, true);
+    int r =
+        m_lock.IsHeld() ? 1 : m_lock.Acquire({m_gameFolder, CPakLock::FolderOfPak(pak)}, true, m_waitForLock);
+    if (r == 1) r = m_paks.OpenSet(pak, true);
     Status(r == 1 ? L"팩파일 열기 완료." : L"팩파일 열기 실패.");
-    if (r != 1)
-        m_failedSubject = JoinPath(m_gameFolder, m_pakName);
+    if (r != 1) m_failedSubject = JoinPath(m_gameFolder, m_pakName);
     return r;
 }
 
@@ -347,14 +331,14 @@ std::wstring CDownloader::ServerFileUrl(const CFileInfo& record, const std::wstr
         stamp = FormatWide(63, L"%08d_%06d", record.base.Date, record.base.Time);
     else
         stamp = TimeStamp(LocalTime(static_cast<time_t>(record.base.FileTime)));
-    return FormatWide(2047, L"%s/%s/%s_%s%s", base.c_str(), L"Datas", record.Name().c_str(), stamp.c_str(), L".dat");
+    return FormatWide(2047, L"%s/%s/%s_%s%s", base.c_str(), L"Datas", record.Name().c_str(), stamp.c_str(),
+                      L".dat");
 }
 
 int CDownloader::OpenServerFile(IFileBase* http, const CFileInfo& record)
 {
     std::wstring base = NextUrl();
-    if (base.empty())
-        return kErrorInvalidPointer;
+    if (base.empty()) return kErrorInvalidPointer;
     return OpenUrl(http, ServerFileUrl(record, base));
 }
 
@@ -369,8 +353,7 @@ int CDownloader::DownloadPacked(CFileInfo* record)
     {
         auto http = NewHttpFile();
         int r = OpenServerFile(http.get(), *record);
-        if (r == kErrorInvalidPointer)
-            return failure ? failure : r;
+        if (r == kErrorInvalidPointer) return failure ? failure : r;
         if (r != 1)
         {
             failure = r;
@@ -383,11 +366,9 @@ int CDownloader::DownloadPacked(CFileInfo* record)
             m_downloadedBytes += record->base.size;
             return 1;
         }
-        if (r == kErrorStopped || CStopper::IsStopRequested())
-            return kErrorStopped;
+        if (r == kErrorStopped || CStopper::IsStopRequested()) return kErrorStopped;
         // No other server makes room on this disk.
-        if (r == kErrorNoDiskSpace || r == kErrorDiskFull)
-            return r;
+        if (r == kErrorNoDiskSpace || r == kErrorDiskFull) return r;
         failure = r;
     }
 }
@@ -395,31 +376,27 @@ int CDownloader::DownloadPacked(CFileInfo* record)
 bool CDownloader::IsLooseFileCurrent(const std::wstring& path, const CFileInfo& record)
 {
     platform::fs::sFileStat st;
-    if (path.empty() || !platform::fs::Stat(path, st) || st.isDirectory)
-        return false;
+    if (path.empty() || !platform::fs::Stat(path, st) || st.isDirectory) return false;
     CFile probe;
-    if (probe.Open(path.c_str(), kModeRead, 0) != 1)
-        return false;
-    if (!record.MatchesLooseFile(st.size, st.lastWrite.seconds))
-        return false;
+    if (probe.Open(path.c_str(), kModeRead, 0) != 1) return false;
+    if (!record.MatchesLooseFile(st.size, st.lastWrite.seconds)) return false;
     Status(FormatWide(1023, L"[팩 외부파일이 이미 존재 함] %s", path.c_str()));
     return true;
 }
 
 int CDownloader::SaveLooseFile(IFileBase* http, const std::wstring& path, CFileInfo* record)
 {
-    if (!http || !record || path.empty())
-        return kErrorInvalidData;
+    if (!http || !record || path.empty()) return kErrorInvalidData;
     // The data goes to a side file that replaces the loose file only once complete: a run cut
     // short never leaves a file that looks current.
     const std::wstring part = path + L".part";
     CFile out;
-    if (out.Open(part.c_str(), kModeCreate, 0) != 1)
-        return kErrorFileOpen;
+    if (out.Open(part.c_str(), kModeCreate, 0) != 1) return kErrorFileOpen;
     uint32_t savedLoc = record->base.Loc;
     record->base.Loc = kLocPak;
-    uint32_t written = record->base.size > kLargeFileBytes - 1 ? CFileInfoUtil::DownloadRaw(http, &out, record)
-                                                                : CFileInfoUtil::DownloadDecode(http, &out, record);
+    uint32_t written = record->base.size > kLargeFileBytes - 1
+                           ? CFileInfoUtil::DownloadRaw(http, &out, record)
+                           : CFileInfoUtil::DownloadDecode(http, &out, record);
     record->base.Loc = savedLoc;
     out.SetLastWriteTime(static_cast<time_t>(record->base.FileTime));
     out.Close();
@@ -437,22 +414,18 @@ bool CDownloader::DownloadLooseData(const std::wstring& path, CFileInfo* record)
     ResetUrlCursor();
     for (;;)
     {
-        if (CStopper::IsStopRequested())
-            return false;
+        if (CStopper::IsStopRequested()) return false;
         auto http = NewHttpFile();
         int r = OpenServerFile(http.get(), *record);
-        if (r == kErrorInvalidPointer)
-            return false;
-        if (r == 1 && SaveLooseFile(http.get(), path, record) == 1)
-            return true;
+        if (r == kErrorInvalidPointer) return false;
+        if (r == 1 && SaveLooseFile(http.get(), path, record) == 1) return true;
     }
 }
 
 int CDownloader::DownloadLoose(CFileInfo* record)
 {
     std::wstring target = PathInside(m_gameFolder, record->Name());
-    if (target.empty())
-        return kErrorInvalidFileName;
+    if (target.empty()) return kErrorInvalidFileName;
     Status(FormatWide(1023, L"[팩 외부파일 다운로드 시작] %s", record->Name().c_str()));
     Notify(m_hooks.prefixedStatusText, record->Name().c_str());
     if (!IsLooseFileCurrent(target, *record))
@@ -525,8 +498,7 @@ int CDownloader::DownloadAll()
     }
     Notify(m_hooks.fileCountProgress, count, count);
     m_downloadCount = downloaded;
-    if (m_deleteCount > 0 || downloaded > 0)
-        m_paks.WriteAllTables();
+    if (m_deleteCount > 0 || downloaded > 0) m_paks.WriteAllTables();
     Status(FormatWide(1023, L"[%d]개 다운로드 성공.", downloaded));
     Status(L"다운로드 및 패킹 완료.");
     // The downloaded list borrows the download list's records.
@@ -535,8 +507,7 @@ int CDownloader::DownloadAll()
 
 int CDownloader::CheckPaks()
 {
-    if (m_deleteCount == 0 && m_downloadCount == 0)
-        return 1;
+    if (m_deleteCount == 0 && m_downloadCount == 0) return 1;
     Status(L"팩 파일 검사 시작.");
     vFileInfo broken;
     bool overlapped = m_paks.RepairOverlapsAll(false, &broken);
@@ -555,8 +526,7 @@ int CDownloader::CheckPaks()
 
 int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pakName)
 {
-    if (!HasUrls())
-        return ZP::kErrorNoUrl;
+    if (!HasUrls()) return ZP::kErrorNoUrl;
     // The stop flag is left as it is: the updater clears it before it starts a run, and a stop
     // raised since then must end this one.
     m_gameFolder = gameFolder;
@@ -564,8 +534,7 @@ int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pak
     m_downloadedBytes = 0;
     m_failedSubject.clear();
     int r = FetchServerList();
-    if (r == 1)
-        r = LoadPakSet();
+    if (r == 1) r = LoadPakSet();
     if (r == 1)
     {
         CheckRepairList();
@@ -577,13 +546,10 @@ int CDownloader::Prepare(const std::wstring& gameFolder, const std::wstring& pak
 int CDownloader::Run(const std::wstring& gameFolder, const std::wstring& pakName)
 {
     int r = Prepare(gameFolder, pakName);
-    if (r == 1)
-        r = DownloadAll();
-    if (r == 1)
-        r = CheckPaks();
+    if (r == 1) r = DownloadAll();
+    if (r == 1) r = CheckPaks();
     // Everything the list named safely is in place, but the game is not complete.
-    if (r == 1 && !m_refusedNames.empty())
-        r = kErrorRefusedServerNames;
+    if (r == 1 && !m_refusedNames.empty()) r = kErrorRefusedServerNames;
     if (r != 1)
     {
         std::wstring text = FormatWide(1023, L"%s - %d", GetMessageText(r), r);
@@ -596,8 +562,8 @@ void CDownloader::ReportDownloaded(uint64_t startTick)
 {
     if (m_downloadedList.empty()) return;
     Status(L"다운로드 리스트 만들기 시작.");
-    WriteSortedReport(m_downloadedList, JoinPath(m_gameFolder, L"Log/DownloadFileList.txt"), NowMs() - startTick,
-                      false);
+    WriteSortedReport(m_downloadedList, JoinPath(m_gameFolder, L"Log/DownloadFileList.txt"),
+                      NowMs() - startTick, false);
     Status(L"다운로드 리스트 만들기 완료.");
 }
 

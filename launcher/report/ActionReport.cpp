@@ -33,11 +33,9 @@ std::string OwnIPv4Address()
         boost::asio::ip::tcp::resolver resolver(io);
         boost::system::error_code ec;
         auto results = resolver.resolve(boost::asio::ip::host_name(), "", ec);
-        if (ec)
-            return std::string();
+        if (ec) return std::string();
         for (const auto& entry : results)
-            if (entry.endpoint().address().is_v4())
-                return entry.endpoint().address().to_string();
+            if (entry.endpoint().address().is_v4()) return entry.endpoint().address().to_string();
     }
     catch (const std::exception&)
     {
@@ -105,8 +103,7 @@ bool PostActionReport(const std::string& host, const std::string& body, std::chr
         boost::asio::ip::tcp::iostream stream;
         stream.expires_after(expiry);
         stream.connect(name, service);
-        if (!stream)
-            return false;
+        if (!stream) return false;
         stream << BuildActionReportRequest(host, body);
         stream.flush();
         std::string answer;

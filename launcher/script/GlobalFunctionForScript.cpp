@@ -428,9 +428,10 @@ uint32_t CGlobalFunctionForScript::HTTP_DownloadFile(const char* url, const char
             ZP::LogF(L"Will Download %d bytes", static_cast<int>(remaining));
         }
         ZP::CFileCopyTarget target(local.get(), 0, true);
-        result = ZP::CopyResumable(http.get(), target, {.held = existing, .total = total, .block = kDownloadBlock},
-                                   &listener);
-        sendStatus("Accident : read(%d), real(%d)", static_cast<int>(listener.received), static_cast<int>(remaining));
+        result = ZP::CopyResumable(http.get(), target,
+                                   {.held = existing, .total = total, .block = kDownloadBlock}, &listener);
+        sendStatus("Accident : read(%d), real(%d)", static_cast<int>(listener.received),
+                   static_cast<int>(remaining));
     }
 
     http->Close();

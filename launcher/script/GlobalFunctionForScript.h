@@ -85,7 +85,10 @@ public:
     virtual CStartProcessWrapper* GetNewStartProcess();
     virtual CShellExecuteWrapper* GetNewShellExecute();
 
-    CObjectConnector* GetConnector() const { return m_connector; }
+    CObjectConnector* GetConnector() const
+    {
+        return m_connector;
+    }
 
 protected:
     virtual uint32_t RegCreateKey_Common(IRegistryProcess* registry, const char* key);

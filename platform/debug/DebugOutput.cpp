@@ -13,8 +13,7 @@ DebugSink g_sink;
 void DebugOutput(std::wstring_view text)
 {
     std::lock_guard<std::mutex> guard(g_sinkLock);
-    if (g_sink)
-        g_sink(text);
+    if (g_sink) g_sink(text);
 }
 
 DebugSink SetDebugSink(DebugSink sink)

@@ -29,14 +29,10 @@ void FillStat(const struct stat& st, std::string_view baseName, sFileStat& out)
     out.lastAccess = ToTimeSpec(st.st_atim);
     out.isDirectory = S_ISDIR(st.st_mode);
     uint32_t attrs = 0;
-    if (out.isDirectory)
-        attrs |= kAttrDirectory;
-    if ((st.st_mode & S_IWUSR) == 0)
-        attrs |= kAttrReadOnly;
-    if (!baseName.empty() && baseName[0] == '.')
-        attrs |= kAttrHidden;
-    if (attrs == 0)
-        attrs = kAttrNormal;
+    if (out.isDirectory) attrs |= kAttrDirectory;
+    if ((st.st_mode & S_IWUSR) == 0) attrs |= kAttrReadOnly;
+    if (!baseName.empty() && baseName[0] == '.') attrs |= kAttrHidden;
+    if (attrs == 0) attrs = kAttrNormal;
     out.attributes = attrs;
 }
 
@@ -61,8 +57,7 @@ bool RemoveContentsAt(int dirFd)
     while (struct dirent* e = ::readdir(dir))
     {
         std::string_view name = e->d_name;
-        if (name != "." && name != "..")
-            names.emplace_back(name);
+        if (name != "." && name != "..") names.emplace_back(name);
     }
     const int fd = ::dirfd(dir);
     bool ok = true;
@@ -79,13 +74,11 @@ bool RemoveContentsAt(int dirFd)
             int sub = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (sub < 0)
             {
-                if ((errno == ELOOP || errno == ENOTDIR) && ::unlinkat(fd, name.c_str(), 0) == 0)
-                    continue;
+                if ((errno == ELOOP || errno == ENOTDIR) && ::unlinkat(fd, name.c_str(), 0) == 0) continue;
                 ok = false;
                 continue;
             }
-            if (!RemoveContentsAt(sub) || ::unlinkat(fd, name.c_str(), AT_REMOVEDIR) != 0)
-                ok = false;
+            if (!RemoveContentsAt(sub) || ::unlinkat(fd, name.c_str(), AT_REMOVEDIR) != 0) ok = false;
         }
         else if (::unlinkat(fd, name.c_str(), 0) != 0 && errno != ENOENT)
             ok = false;
@@ -106,19 +99,20 @@ std::string NativePath(std::wstring_view path)
 {
     std::string out = text::WideToUtf8(path);
     for (char& c : out)
-        if (c == '\\')
-            c = '/';
+        if (c == '\\') c = '/';
     return out;
 }
 
-std::wstring FromNativePath(std::string_view path) { return text::Utf8ToWide(path); }
+std::wstring FromNativePath(std::string_view path)
+{
+    return text::Utf8ToWide(path);
+}
 
 bool Stat(std::wstring_view path, sFileStat& out)
 {
     std::string native = NativePath(path);
     struct stat st;
-    if (native.empty() || ::stat(native.c_str(), &st) != 0)
-        return false;
+    if (native.empty() || ::stat(native.c_str(), &st) != 0) return false;
     FillStat(st, BaseNameOf(native), out);
     return true;
 }
@@ -165,12 +159,10 @@ bool CreatePrivateDirectory(std::wstring_view parent, std::wstring_view prefix, 
     std::string pattern = NativePath(parent);
     while (pattern.size() > 1 && pattern.back() == '/')
         pattern.pop_back();
-    if (pattern.empty() || NativePath(prefix).find('/') != std::string::npos)
-        return false;
+    if (pattern.empty() || NativePath(prefix).find('/') != std::string::npos) return false;
     pattern += "/" + NativePath(prefix) + "XXXXXX";
     // mkdtemp creates the folder with mode 0700 and fails rather than take over an existing name.
-    if (!::mkdtemp(pattern.data()))
-        return false;
+    if (!::mkdtemp(pattern.data())) return false;
     out = FromNativePath(pattern);
     return true;
 }
@@ -179,15 +171,11 @@ bool RemoveTree(std::wstring_view path)
 {
     std::string native = NativePath(path);
     struct stat st;
-    if (native.empty())
-        return false;
-    if (::lstat(native.c_str(), &st) != 0)
-        return errno == ENOENT;
-    if (!S_ISDIR(st.st_mode))
-        return ::unlink(native.c_str()) == 0 || errno == ENOENT;
+    if (native.empty()) return false;
+    if (::lstat(native.c_str(), &st) != 0) return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode)) return ::unlink(native.c_str()) == 0 || errno == ENOENT;
     int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return (errno == ELOOP || errno == ENOTDIR) && ::unlink(native.c_str()) == 0;
+    if (fd < 0) return (errno == ELOOP || errno == ENOTDIR) && ::unlink(native.c_str()) == 0;
     bool emptied = RemoveContentsAt(fd);
     return ::rmdir(native.c_str()) == 0 && emptied;
 }
@@ -208,27 +196,20 @@ bool RenameFile(std::wstring_view from, std::wstring_view to)
 bool CopyOneFile(std::wstring_view from, std::wstring_view to, bool failIfExists)
 {
     File in;
-    if (!in.Open(from, eOpenMode::Read))
-        return false;
-    if (failIfExists && Exists(to))
-        return false;
+    if (!in.Open(from, eOpenMode::Read)) return false;
+    if (failIfExists && Exists(to)) return false;
     File out;
-    if (!out.Open(to, eOpenMode::CreateAlways))
-        return false;
+    if (!out.Open(to, eOpenMode::CreateAlways)) return false;
     std::vector<char> buffer(1 << 20);
     for (;;)
     {
         int64_t n = in.Read(buffer.data(), buffer.size());
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        if (!out.WriteAll(buffer.data(), static_cast<size_t>(n)))
-            return false;
+        if (n < 0) return false;
+        if (n == 0) break;
+        if (!out.WriteAll(buffer.data(), static_cast<size_t>(n))) return false;
     }
     sFileStat st;
-    if (in.GetStat(st))
-        out.SetLastWriteTime(st.lastWrite);
+    if (in.GetStat(st)) out.SetLastWriteTime(st.lastWrite);
     return true;
 }
 
@@ -236,8 +217,7 @@ bool SetReadOnly(std::wstring_view path, bool readOnly)
 {
     std::string native = NativePath(path);
     struct stat st;
-    if (native.empty() || ::stat(native.c_str(), &st) != 0)
-        return false;
+    if (native.empty() || ::stat(native.c_str(), &st) != 0) return false;
     mode_t mode = st.st_mode & 07777;
     mode = readOnly ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
     return ::chmod(native.c_str(), mode) == 0;
@@ -258,28 +238,22 @@ bool ListDirectory(std::wstring_view path, std::vector<sDirEntry>& out)
 {
     out.clear();
     std::string native = NativePath(path);
-    if (native.empty())
-        native = ".";
+    if (native.empty()) native = ".";
     DIR* dir = ::opendir(native.c_str());
-    if (!dir)
-        return false;
+    if (!dir) return false;
     while (struct dirent* e = ::readdir(dir))
     {
         std::string_view name = e->d_name;
-        if (name == "." || name == "..")
-            continue;
+        if (name == "." || name == "..") continue;
         std::string full = native;
-        if (full.back() != '/')
-            full.push_back('/');
+        if (full.back() != '/') full.push_back('/');
         full.append(name);
         struct stat st;
-        if (::lstat(full.c_str(), &st) != 0)
-            continue;
+        if (::lstat(full.c_str(), &st) != 0) continue;
         bool isLink = S_ISLNK(st.st_mode);
         struct stat target;
         // A link reports its target's data; a dangling link is still an entry, with the link's own.
-        if (isLink && ::stat(full.c_str(), &target) == 0)
-            st = target;
+        if (isLink && ::stat(full.c_str(), &target) == 0) st = target;
         sDirEntry entry;
         entry.name = FromNativePath(name);
         FillStat(st, name, entry.stat);
@@ -293,8 +267,7 @@ bool ListDirectory(std::wstring_view path, std::vector<sDirEntry>& out)
 bool FreeBytesAvailable(std::wstring_view path, uint64_t& bytes)
 {
     std::string native = NativePath(path);
-    if (native.empty())
-        native = ".";
+    if (native.empty()) native = ".";
     struct statvfs sv;
     while (::statvfs(native.c_str(), &sv) != 0)
     {
@@ -307,8 +280,7 @@ bool FreeBytesAvailable(std::wstring_view path, uint64_t& bytes)
             native.resize(pos);
         if (native == "." || native == "/")
         {
-            if (::statvfs(native.c_str(), &sv) != 0)
-                return false;
+            if (::statvfs(native.c_str(), &sv) != 0) return false;
             break;
         }
     }
@@ -319,8 +291,7 @@ bool FreeBytesAvailable(std::wstring_view path, uint64_t& bytes)
 std::wstring CurrentDirectory()
 {
     char buf[PATH_MAX];
-    if (!::getcwd(buf, sizeof(buf)))
-        return std::wstring();
+    if (!::getcwd(buf, sizeof(buf))) return std::wstring();
     return FromNativePath(buf);
 }
 
@@ -334,8 +305,7 @@ std::wstring ExecutablePath()
 {
     char buf[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);
-    if (n <= 0)
-        return std::wstring();
+    if (n <= 0) return std::wstring();
     return FromNativePath(std::string_view(buf, static_cast<size_t>(n)));
 }
 
@@ -356,8 +326,7 @@ std::wstring DesktopDirectory()
     // xdg-user-dirs keeps the desktop folder in a small shell-style file; read it rather than run a tool.
     std::wstring home = HomeDirectory();
     std::wstring config = EnvPath("XDG_CONFIG_HOME");
-    if (config.empty())
-        config = home + L"/.config";
+    if (config.empty()) config = home + L"/.config";
     File f;
     if (f.Open(config + L"/user-dirs.dirs", eOpenMode::Read))
     {
@@ -374,10 +343,8 @@ std::wstring DesktopDirectory()
             if (end != std::string::npos)
             {
                 std::string value = content.substr(pos, end - pos);
-                if (value.rfind("$HOME", 0) == 0)
-                    return home + FromNativePath(value.substr(5));
-                if (!value.empty() && value[0] == '/')
-                    return FromNativePath(value);
+                if (value.rfind("$HOME", 0) == 0) return home + FromNativePath(value.substr(5));
+                if (!value.empty() && value[0] == '/') return FromNativePath(value);
             }
         }
     }
@@ -390,9 +357,15 @@ std::wstring ProgramFilesDirectory()
     return data.empty() ? HomeDirectory() + L"/.local/share" : data;
 }
 
-File::~File() { Close(); }
+File::~File()
+{
+    Close();
+}
 
-File::File(File&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+File::File(File&& other) noexcept : m_fd(other.m_fd)
+{
+    other.m_fd = -1;
+}
 
 File& File::operator=(File&& other) noexcept
 {
@@ -409,8 +382,7 @@ bool File::Open(std::wstring_view path, eOpenMode mode)
 {
     Close();
     std::string native = NativePath(path);
-    if (native.empty())
-        return false;
+    if (native.empty()) return false;
     int flags = O_CLOEXEC;
     switch (mode)
     {
@@ -437,8 +409,7 @@ bool File::Open(std::wstring_view path, eOpenMode mode)
         break;
     }
     int fd = ::open(native.c_str(), flags, 0666);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     struct stat st;
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
     {
@@ -460,26 +431,22 @@ void File::Close()
 
 int64_t File::Read(void* buffer, size_t size)
 {
-    if (m_fd < 0)
-        return -1;
+    if (m_fd < 0) return -1;
     for (;;)
     {
         ssize_t n = ::read(m_fd, buffer, size);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         return n;
     }
 }
 
 int64_t File::Write(const void* buffer, size_t size)
 {
-    if (m_fd < 0)
-        return -1;
+    if (m_fd < 0) return -1;
     for (;;)
     {
         ssize_t n = ::write(m_fd, buffer, size);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         return n;
     }
 }
@@ -490,8 +457,7 @@ bool File::WriteAll(const void* buffer, size_t size)
     while (size > 0)
     {
         int64_t n = Write(p, size);
-        if (n <= 0)
-            return false;
+        if (n <= 0) return false;
         p += n;
         size -= static_cast<size_t>(n);
     }
@@ -500,49 +466,50 @@ bool File::WriteAll(const void* buffer, size_t size)
 
 bool File::Seek(int64_t offset, eSeekOrigin origin, int64_t* newPosition)
 {
-    if (m_fd < 0)
-        return false;
-    int whence = origin == eSeekOrigin::Begin ? SEEK_SET : origin == eSeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    if (m_fd < 0) return false;
+    int whence = origin == eSeekOrigin::Begin     ? SEEK_SET
+                 : origin == eSeekOrigin::Current ? SEEK_CUR
+                                                  : SEEK_END;
     off_t r = ::lseek(m_fd, static_cast<off_t>(offset), whence);
-    if (r < 0)
-        return false;
-    if (newPosition)
-        *newPosition = r;
+    if (r < 0) return false;
+    if (newPosition) *newPosition = r;
     return true;
 }
 
 int64_t File::Tell() const
 {
-    if (m_fd < 0)
-        return -1;
+    if (m_fd < 0) return -1;
     return ::lseek(m_fd, 0, SEEK_CUR);
 }
 
 int64_t File::Size() const
 {
     struct stat st;
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
-        return -1;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return -1;
     return st.st_size;
 }
 
-bool File::Truncate(int64_t size) { return m_fd >= 0 && ::ftruncate(m_fd, static_cast<off_t>(size)) == 0; }
+bool File::Truncate(int64_t size)
+{
+    return m_fd >= 0 && ::ftruncate(m_fd, static_cast<off_t>(size)) == 0;
+}
 
-bool File::Flush() { return m_fd >= 0 && ::fdatasync(m_fd) == 0; }
+bool File::Flush()
+{
+    return m_fd >= 0 && ::fdatasync(m_fd) == 0;
+}
 
 bool File::GetStat(sFileStat& out) const
 {
     struct stat st;
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
-        return false;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return false;
     FillStat(st, {}, out);
     return true;
 }
 
 bool File::SetLastWriteTime(const sTimeSpec& time)
 {
-    if (m_fd < 0)
-        return false;
+    if (m_fd < 0) return false;
     struct timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;

@@ -10,12 +10,14 @@ namespace
 bool IsSchemeChar(wchar_t c, bool first)
 {
     bool alpha = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
-    if (first)
-        return alpha;
+    if (first) return alpha;
     return alpha || (c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.';
 }
 
-wchar_t Lower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
+wchar_t Lower(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+}
 
 void AppendEscaped(std::wstring& out, unsigned byte)
 {
@@ -28,8 +30,7 @@ void AppendEscaped(std::wstring& out, unsigned byte)
 // Characters that may not stand bare in a request line.
 bool NeedsEscape(wchar_t c)
 {
-    if (c <= 0x20 || c >= 0x7F)
-        return true;
+    if (c <= 0x20 || c >= 0x7F) return true;
     switch (c)
     {
     case L'"':
@@ -54,16 +55,14 @@ std::wstring ResolveDotSegments(std::wstring_view path)
     while (start <= path.size())
     {
         size_t end = path.find(L'/', start);
-        if (end == std::wstring_view::npos)
-            end = path.size();
+        if (end == std::wstring_view::npos) end = path.size();
         std::wstring_view seg = path.substr(start, end - start);
         bool last = end == path.size();
         if (seg == L".")
             trailingSlash = last;
         else if (seg == L"..")
         {
-            if (!segments.empty())
-                segments.pop_back();
+            if (!segments.empty()) segments.pop_back();
             trailingSlash = last;
         }
         else
@@ -79,8 +78,7 @@ std::wstring ResolveDotSegments(std::wstring_view path)
         out.push_back(L'/');
         out.append(segments[i]);
     }
-    if (out.empty() || trailingSlash)
-        out.push_back(L'/');
+    if (out.empty() || trailingSlash) out.push_back(L'/');
     return out;
 }
 
@@ -89,11 +87,9 @@ std::wstring ResolveDotSegments(std::wstring_view path)
 int CanonicalizeUrl(std::wstring_view url, std::wstring& out)
 {
     size_t colon = url.find(L':');
-    if (colon == std::wstring_view::npos || colon == 0)
-        return kErrorInvalidUrl;
+    if (colon == std::wstring_view::npos || colon == 0) return kErrorInvalidUrl;
     for (size_t i = 0; i < colon; ++i)
-        if (!IsSchemeChar(url[i], i == 0))
-            return kErrorInvalidUrl;
+        if (!IsSchemeChar(url[i], i == 0)) return kErrorInvalidUrl;
     std::wstring result;
     for (size_t i = 0; i < colon; ++i)
         result.push_back(Lower(url[i]));
@@ -106,24 +102,21 @@ int CanonicalizeUrl(std::wstring_view url, std::wstring& out)
 
     size_t hostEnd = rest.find_first_of(L"/\\?#");
     std::wstring_view authority = rest.substr(0, hostEnd);
-    if (authority.empty())
-        return kErrorInvalidUrl;
+    if (authority.empty()) return kErrorInvalidUrl;
     size_t at = authority.rfind(L'@');
-    std::wstring_view userInfo = at == std::wstring_view::npos ? std::wstring_view() : authority.substr(0, at + 1);
+    std::wstring_view userInfo =
+        at == std::wstring_view::npos ? std::wstring_view() : authority.substr(0, at + 1);
     std::wstring_view hostPort = at == std::wstring_view::npos ? authority : authority.substr(at + 1);
-    if (hostPort.empty() || hostPort[0] == L':')
-        return kErrorInvalidUrl;
+    if (hostPort.empty() || hostPort[0] == L':') return kErrorInvalidUrl;
     size_t portColon = hostPort.rfind(L':');
     if (portColon != std::wstring_view::npos && hostPort.find(L']') == std::wstring_view::npos)
     {
         std::wstring_view port = hostPort.substr(portColon + 1);
         for (wchar_t c : port)
-            if (c < L'0' || c > L'9')
-                return kErrorInvalidUrl;
+            if (c < L'0' || c > L'9') return kErrorInvalidUrl;
     }
     for (wchar_t c : hostPort)
-        if (c <= 0x20 || c == L'%' || c == L'<' || c == L'>' || c == L'"')
-            return kErrorInvalidUrl;
+        if (c <= 0x20 || c == L'%' || c == L'<' || c == L'>' || c == L'"') return kErrorInvalidUrl;
     result.append(userInfo);
     for (wchar_t c : hostPort)
         result.push_back(Lower(c));
@@ -131,15 +124,15 @@ int CanonicalizeUrl(std::wstring_view url, std::wstring& out)
     std::wstring_view tail = hostEnd == std::wstring_view::npos ? std::wstring_view() : rest.substr(hostEnd);
     size_t queryStart = tail.find_first_of(L"?#");
     std::wstring path(tail.substr(0, queryStart));
-    std::wstring_view query = queryStart == std::wstring_view::npos ? std::wstring_view() : tail.substr(queryStart);
+    std::wstring_view query =
+        queryStart == std::wstring_view::npos ? std::wstring_view() : tail.substr(queryStart);
     for (wchar_t& c : path)
-        if (c == L'\\')
-            c = L'/';
-    if (path.empty())
-        path = L"/";
+        if (c == L'\\') c = L'/';
+    if (path.empty()) path = L"/";
     path = ResolveDotSegments(path);
 
-    auto appendEncoded = [&result](std::wstring_view part) {
+    auto appendEncoded = [&result](std::wstring_view part)
+    {
         for (wchar_t c : part)
         {
             if (!NeedsEscape(c))
@@ -159,7 +152,8 @@ int CanonicalizeUrl(std::wstring_view url, std::wstring& out)
             if (u < 0x800)
                 bytes[0] = 0xC0 | (u >> 6), bytes[1] = 0x80 | (u & 0x3F), n = 2;
             else if (u < 0x10000)
-                bytes[0] = 0xE0 | (u >> 12), bytes[1] = 0x80 | ((u >> 6) & 0x3F), bytes[2] = 0x80 | (u & 0x3F), n = 3;
+                bytes[0] = 0xE0 | (u >> 12), bytes[1] = 0x80 | ((u >> 6) & 0x3F),
+                bytes[2] = 0x80 | (u & 0x3F), n = 3;
             else
                 bytes[0] = 0xF0 | (u >> 18), bytes[1] = 0x80 | ((u >> 12) & 0x3F),
                 bytes[2] = 0x80 | ((u >> 6) & 0x3F), bytes[3] = 0x80 | (u & 0x3F), n = 4;

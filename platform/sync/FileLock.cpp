@@ -17,8 +17,7 @@ eLockResult FileLock::Acquire(std::wstring_view path, bool exclusive, bool creat
     // A planted link must not make a writer create or lock a file somewhere else.
     int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
     int fd = ::open(native.c_str(), flags, 0644);
-    if (fd < 0)
-        return errno == ENOENT && !create ? eLockResult::Missing : eLockResult::Failed;
+    if (fd < 0) return errno == ENOENT && !create ? eLockResult::Missing : eLockResult::Failed;
     int operation = (exclusive ? LOCK_EX : LOCK_SH) | (wait ? 0 : LOCK_NB);
     int r;
     do

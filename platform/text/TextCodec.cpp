@@ -40,10 +40,8 @@ struct sIconvPair
     iconv_t toWide = reinterpret_cast<iconv_t>(-1);
     void Close()
     {
-        if (toBytes != reinterpret_cast<iconv_t>(-1))
-            iconv_close(toBytes);
-        if (toWide != reinterpret_cast<iconv_t>(-1))
-            iconv_close(toWide);
+        if (toBytes != reinterpret_cast<iconv_t>(-1)) iconv_close(toBytes);
+        if (toWide != reinterpret_cast<iconv_t>(-1)) iconv_close(toWide);
         toBytes = toWide = reinterpret_cast<iconv_t>(-1);
     }
     ~sIconvPair() { Close(); }
@@ -67,7 +65,8 @@ sIconvPair& IconvFor(unsigned codePage)
 
 locale_t UnicodeLocale()
 {
-    static locale_t loc = [] {
+    static locale_t loc = []
+    {
         locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
         return l ? l : newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(0));
     }();
@@ -107,8 +106,7 @@ std::string WideToUtf8(std::wstring_view text)
     for (wchar_t wc : text)
     {
         char32_t c = static_cast<char32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
         AppendUtf8(out, c);
     }
     return out;
@@ -151,11 +149,9 @@ std::wstring Utf8ToWide(std::string_view bytes)
         size_t j = 1;
         for (; j <= static_cast<size_t>(extra); ++j)
         {
-            if (i + j >= n)
-                break;
+            if (i + j >= n) break;
             unsigned char cb = static_cast<unsigned char>(bytes[i + j]);
-            if ((cb & 0xC0) != 0x80)
-                break;
+            if ((cb & 0xC0) != 0x80) break;
             c = (c << 6) | (cb & 0x3F);
         }
         if (j <= static_cast<size_t>(extra) || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
@@ -198,7 +194,8 @@ std::wstring Utf16ToWide(std::u16string_view units)
     for (size_t i = 0; i < units.size(); ++i)
     {
         char16_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF)
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF)
         {
             out.push_back(static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00)));
             ++i;
@@ -211,8 +208,7 @@ std::wstring Utf16ToWide(std::u16string_view units)
 
 std::string WideToMultiByte(std::wstring_view text, unsigned codePage)
 {
-    if (codePage == kCodePageUtf8)
-        return WideToUtf8(text);
+    if (codePage == kCodePageUtf8) return WideToUtf8(text);
     sIconvPair& pair = IconvFor(codePage);
     std::string out;
     if (pair.toBytes == reinterpret_cast<iconv_t>(-1))
@@ -230,8 +226,7 @@ std::string WideToMultiByte(std::wstring_view text, unsigned codePage)
     while (inLeft > 0)
     {
         size_t r = iconv(pair.toBytes, &in, &inLeft, &outPtr, &outLeft);
-        if (r != static_cast<size_t>(-1))
-            break;
+        if (r != static_cast<size_t>(-1)) break;
         if (errno == E2BIG)
         {
             size_t used = static_cast<size_t>(outPtr - out.data());
@@ -259,8 +254,7 @@ std::string WideToMultiByte(std::wstring_view text, unsigned codePage)
 
 std::wstring MultiByteToWide(std::string_view bytes, unsigned codePage)
 {
-    if (codePage == kCodePageUtf8)
-        return Utf8ToWide(bytes);
+    if (codePage == kCodePageUtf8) return Utf8ToWide(bytes);
     sIconvPair& pair = IconvFor(codePage);
     std::wstring out;
     if (pair.toWide == reinterpret_cast<iconv_t>(-1))
@@ -278,16 +272,14 @@ std::wstring MultiByteToWide(std::string_view bytes, unsigned codePage)
     while (inLeft > 0)
     {
         size_t r = iconv(pair.toWide, &in, &inLeft, &outPtr, &outLeft);
-        if (r != static_cast<size_t>(-1))
-            break;
+        if (r != static_cast<size_t>(-1)) break;
         size_t used = static_cast<size_t>(outPtr - reinterpret_cast<char*>(out.data())) / sizeof(wchar_t);
         if (errno == E2BIG || outLeft < sizeof(wchar_t))
         {
             out.resize(out.size() * 2);
             outPtr = reinterpret_cast<char*>(out.data() + used);
             outLeft = (out.size() - used) * sizeof(wchar_t);
-            if (errno == E2BIG)
-                continue;
+            if (errno == E2BIG) continue;
         }
         // Invalid or truncated sequence: replace one byte and go on.
         out[used] = 0xFFFD;
@@ -302,15 +294,13 @@ std::wstring MultiByteToWide(std::string_view bytes, unsigned codePage)
 
 wchar_t ToUpper(wchar_t c)
 {
-    if (c < 0x80)
-        return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
+    if (c < 0x80) return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c;
     return static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), UnicodeLocale()));
 }
 
 wchar_t ToLower(wchar_t c)
 {
-    if (c < 0x80)
-        return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+    if (c < 0x80) return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
     return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), UnicodeLocale()));
 }
 
@@ -329,11 +319,9 @@ int CompareNoCase(std::wstring_view a, std::wstring_view b)
     {
         wchar_t ca = ToUpper(a[i]);
         wchar_t cb = ToUpper(b[i]);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
+        if (ca != cb) return ca < cb ? -1 : 1;
     }
-    if (a.size() == b.size())
-        return 0;
+    if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 

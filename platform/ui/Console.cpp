@@ -5,6 +5,9 @@
 namespace platform::ui
 {
 
-bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool StderrIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
 
 } // namespace platform::ui

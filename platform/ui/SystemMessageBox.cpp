@@ -33,8 +33,7 @@ int SystemMessageBox(std::wstring_view text, std::wstring_view caption, unsigned
         std::lock_guard<std::mutex> guard(g_handlerLock);
         handler = g_handler;
     }
-    if (handler)
-        return handler(text, caption, style);
+    if (handler) return handler(text, caption, style);
     std::string line = "[" + text::WideToUtf8(caption) + "] " + text::WideToUtf8(text) + "\n";
     std::fputs(line.c_str(), stderr);
     return HeadlessAnswer(style);

@@ -20,7 +20,8 @@ constexpr unsigned kStyleOkCancel = 0x1;
 constexpr unsigned kStyleYesNo = 0x4;
 constexpr unsigned kStyleSetForeground = 0x10000;
 
-using MessageBoxHandler = std::function<int(std::wstring_view text, std::wstring_view caption, unsigned style)>;
+using MessageBoxHandler =
+    std::function<int(std::wstring_view text, std::wstring_view caption, unsigned style)>;
 
 int SystemMessageBox(std::wstring_view text, std::wstring_view caption, unsigned style);
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);

@@ -23,13 +23,14 @@ namespace stdfs = std::filesystem;
 
 namespace
 {
-using testsupport::Zpak;
 using testsupport::SourceDir;
+using testsupport::Zpak;
 
 void Write(const stdfs::path& path, const std::string& bytes)
 {
     stdfs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string Read(const stdfs::path& path)
@@ -42,11 +43,9 @@ std::string Read(const stdfs::path& path)
 std::map<std::string, std::string> Tree(const stdfs::path& root)
 {
     std::map<std::string, std::string> files;
-    if (!stdfs::exists(root))
-        return files;
+    if (!stdfs::exists(root)) return files;
     for (const auto& e : stdfs::recursive_directory_iterator(root))
-        if (e.is_regular_file())
-            files[stdfs::relative(e.path(), root).string()] = Read(e.path());
+        if (e.is_regular_file()) files[stdfs::relative(e.path(), root).string()] = Read(e.path());
     return files;
 }
 
@@ -56,7 +55,8 @@ std::map<std::string, std::string> ClientContent(const stdfs::path& client, cons
 {
     stdfs::remove_all(scratch);
     std::string out, err;
-    int r = RunCommand("cd '" + client.string() + "' && " + Zpak() + " extract res.pak '" + scratch.string() + "'",
+    int r = RunCommand("cd '" + client.string() + "' && " + Zpak() + " extract res.pak '" + scratch.string() +
+                           "'",
                        &out, &err);
     EXPECT_EQ(r, 0) << err;
     return Tree(scratch);
@@ -68,14 +68,11 @@ std::map<std::string, std::string> ClientContent(const stdfs::path& client, cons
     for (const auto& [name, bytes] : expected)
     {
         auto it = actual.find(name);
-        if (it == actual.end())
-            return ::testing::AssertionFailure() << "missing " << name;
-        if (it->second != bytes)
-            return ::testing::AssertionFailure() << "different " << name;
+        if (it == actual.end()) return ::testing::AssertionFailure() << "missing " << name;
+        if (it->second != bytes) return ::testing::AssertionFailure() << "different " << name;
     }
     for (const auto& [name, bytes] : actual)
-        if (!expected.count(name))
-            return ::testing::AssertionFailure() << "extra " << name;
+        if (!expected.count(name)) return ::testing::AssertionFailure() << "extra " << name;
     return ::testing::AssertionSuccess();
 }
 
@@ -85,8 +82,8 @@ public:
     Nginx(const stdfs::path& root, const stdfs::path& state, const std::string& rate = "0") : m_state(state)
     {
         std::string out, err;
-        int r = RunCommand(SourceDir() + "/scripts/nginx-serve.sh start '" + root.string() + "' '" + state.string() +
-                               "' 0 " + rate,
+        int r = RunCommand(SourceDir() + "/scripts/nginx-serve.sh start '" + root.string() + "' '" +
+                               state.string() + "' 0 " + rate,
                            &out, &err);
         EXPECT_EQ(r, 0) << err;
         m_port = std::atoi(out.c_str());
@@ -110,14 +107,15 @@ protected:
         // 20,480,000 bytes, a few LZMA files and Korean names.
         stdfs::path v1 = root / "v1";
         for (int i = 0; i < 240; ++i)
-            Write(v1 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" + std::to_string(i % 3) + "/pkg" +
-                        std::to_string(i) + ".upk"),
+            Write(v1 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" + std::to_string(i % 3) +
+                        "/pkg" + std::to_string(i) + ".upk"),
                   testsupport::RandomBytes(500 + (i * 977) % 40000, i));
         Write(v1 / "KVGame/Movies/intro.bik", testsupport::RandomBytes(300000, 1001));
         Write(v1 / "KVGame/Movies/outro.bik", testsupport::RandomBytes(200000, 1002));
         Write(v1 / "KVGame/CookedPC/Big/world.upk", testsupport::RandomBytes(21000000, 1003));
         for (int i = 0; i < 3; ++i)
-            Write(v1 / ("KVGame/Localization/text" + std::to_string(i) + ".lzx"), std::string(50000 + i, 'k'));
+            Write(v1 / ("KVGame/Localization/text" + std::to_string(i) + ".lzx"),
+                  std::string(50000 + i, 'k'));
         Write(v1 / "KVGame/Localization/한국어/대화.txt", "안녕하세요 " + std::string(5000, 'x'));
         Write(v1 / "Binaries/config.ini", "[Game]\nLanguage=KOR\n");
         Write(v1 / "Binaries/launch.ini", "[Launch]\n");
@@ -129,19 +127,21 @@ protected:
         // Unchanged files keep their times, as they would on an operator's machine.
         ASSERT_EQ(RunCommand("cp -a '" + v1.string() + "' '" + v2.string() + "'"), 0);
         for (int i = 0; i < 240; i += 24)
-            Write(v2 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" + std::to_string(i % 3) + "/pkg" +
-                        std::to_string(i) + ".upk"),
+            Write(v2 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" + std::to_string(i % 3) +
+                        "/pkg" + std::to_string(i) + ".upk"),
                   testsupport::RandomBytes(3000, 5000 + i));
         for (int i = 0; i < 5; ++i)
-            Write(v2 / ("KVGame/CookedPC/New/added" + std::to_string(i) + ".upk"), testsupport::RandomBytes(20000, 6000 + i));
+            Write(v2 / ("KVGame/CookedPC/New/added" + std::to_string(i) + ".upk"),
+                  testsupport::RandomBytes(20000, 6000 + i));
         for (int i = 1; i < 240; i += 48)
-            stdfs::remove(v2 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" + std::to_string(i % 3) +
-                                "/pkg" + std::to_string(i) + ".upk"));
+            stdfs::remove(v2 / ("KVGame/CookedPC/Area" + std::to_string(i % 12) + "/Sub" +
+                                std::to_string(i % 3) + "/pkg" + std::to_string(i) + ".upk"));
         // Records compare by size and time (to the minute): a rewrite of the same size is only a
         // change when its time moves, as it does on a real build machine.
         Write(v2 / "KVGame/CookedPC/Big/world.upk", testsupport::RandomBytes(21000000, 7003));
         stdfs::last_write_time(v2 / "KVGame/CookedPC/Big/world.upk",
-                               stdfs::last_write_time(v2 / "KVGame/CookedPC/Big/world.upk") + std::chrono::hours(2));
+                               stdfs::last_write_time(v2 / "KVGame/CookedPC/Big/world.upk") +
+                                   std::chrono::hours(2));
         Write(v2 / "Binaries/config.ini", "[Game]\nLanguage=ENG\n");
         stdfs::last_write_time(v2 / "Binaries/config.ini",
                                stdfs::last_write_time(v2 / "Binaries/config.ini") + std::chrono::hours(24));
@@ -169,9 +169,9 @@ protected:
                      const std::string& moreUrls = "")
     {
         std::string err;
-        int r = RunCommand(Zpak() + " patch " + url + " '" + client.string() + "' res.pak " + moreUrls, out, &err);
-        if (out && r != 0)
-            *out += err;
+        int r = RunCommand(Zpak() + " patch " + url + " '" + client.string() + "' res.pak " + moreUrls, out,
+                           &err);
+        if (out && r != 0) *out += err;
         return r;
     }
 
@@ -192,7 +192,9 @@ TEST_F(PatchChain, S1_EmptyFolderGetsV1)
     Nginx server(Root() / "server", Root() / "nginx1");
     ASSERT_EQ(Patch(server.Url(), Root() / "client"), 0);
     EXPECT_TRUE(SameContent(ClientContent(Root() / "client", Root() / "x1"), s_v1));
-    ASSERT_EQ(RunCommand("cp -a '" + (Root() / "client").string() + "' '" + (Root() / "client-v1").string() + "'"), 0);
+    ASSERT_EQ(
+        RunCommand("cp -a '" + (Root() / "client").string() + "' '" + (Root() / "client-v1").string() + "'"),
+        0);
 
     // Nothing to do the second time.
     std::string out;
@@ -211,7 +213,8 @@ TEST_F(PatchChain, S2_OnlyWhatChangedIsDownloaded)
     // 10 changed, 5 added, the big file and the loose file.
     EXPECT_NE(out.find("downloaded 17 files"), std::string::npos) << out;
     EXPECT_FALSE(stdfs::exists(Root() / "client/KVGame/Movies/stray.bik"));
-    EXPECT_TRUE(stdfs::exists(Root() / "client/KVGame/CookedPC/mine.txt")) << "only movie and release folders";
+    EXPECT_TRUE(stdfs::exists(Root() / "client/KVGame/CookedPC/mine.txt"))
+        << "only movie and release folders";
     stdfs::remove(Root() / "client/KVGame/CookedPC/mine.txt");
     EXPECT_TRUE(SameContent(ClientContent(Root() / "client", Root() / "x2"), s_v2));
 }
@@ -259,12 +262,14 @@ TEST_F(PatchChain, S4_KilledPatchesAreFinishedByTheNextRun)
         stdfs::path client = Root() / "client-kill";
         stdfs::remove_all(client);
         ASSERT_EQ(RunCommand("cp -a '" + (Root() / "client-v1").string() + "' '" + client.string() + "'"), 0);
-        RunCommand("timeout -s KILL " + std::to_string(seconds) + " " + Zpak() + " patch " + slow.Url() + " '" +
-                   client.string() + "' res.pak");
+        RunCommand("timeout -s KILL " + std::to_string(seconds) + " " + Zpak() + " patch " + slow.Url() +
+                   " '" + client.string() + "' res.pak");
         std::string out;
-        ASSERT_EQ(Patch(slow.Url(), client, &out), 0) << "after a kill at " << seconds << " s: " << out << "\n"
-                                                       << Read(client / "Log" / stdfs::directory_iterator(client / "Log")->path().filename());
-        EXPECT_TRUE(SameContent(ClientContent(client, Root() / "x4"), s_v2)) << "after a kill at " << seconds << " s";
+        ASSERT_EQ(Patch(slow.Url(), client, &out), 0)
+            << "after a kill at " << seconds << " s: " << out << "\n"
+            << Read(client / "Log" / stdfs::directory_iterator(client / "Log")->path().filename());
+        EXPECT_TRUE(SameContent(ClientContent(client, Root() / "x4"), s_v2))
+            << "after a kill at " << seconds << " s";
     }
 }
 
@@ -309,9 +314,10 @@ TEST_F(PatchChain, S5_HostileNamesAreRefused)
     std::string out;
     ASSERT_EQ(Patch(server.Url(), Root() / "client", &out), 1) << out;
     // Printed names escape a backslash, so a name cannot pose as an escape sequence.
-    for (const char* name : {"../escaped.txt", "/tmp/velmora-absolute.txt", "KVGame/../../escaped2.txt", "C:evil.txt",
-                             "..\\\\escaped3.txt"})
-        EXPECT_NE(out.find(std::string("refused server file name: ") + name + "\n"), std::string::npos) << name << out;
+    for (const char* name : {"../escaped.txt", "/tmp/velmora-absolute.txt", "KVGame/../../escaped2.txt",
+                             "C:evil.txt", "..\\\\escaped3.txt"})
+        EXPECT_NE(out.find(std::string("refused server file name: ") + name + "\n"), std::string::npos)
+            << name << out;
     EXPECT_NE(out.find("error 14110: "), std::string::npos) << out;
     EXPECT_FALSE(stdfs::exists(Root() / "escaped.txt"));
     EXPECT_FALSE(stdfs::exists(Root() / "client/../escaped2.txt"));

@@ -39,16 +39,18 @@ TEST(FolderSafety, RemovingATreeRemovesLinksAndNeverWhatTheyPointTo)
         const char* what;
         void (*build)(const stdfs::path& tree, const stdfs::path& victim);
     } cases[] = {
-        {"the tree itself is a link to the victim",
-         [](const stdfs::path& tree, const stdfs::path& victim) { stdfs::create_directory_symlink(victim, tree); }},
+        {"the tree itself is a link to the victim", [](const stdfs::path& tree, const stdfs::path& victim)
+         { stdfs::create_directory_symlink(victim, tree); }},
         {"a folder inside links to the victim",
-         [](const stdfs::path& tree, const stdfs::path& victim) {
+         [](const stdfs::path& tree, const stdfs::path& victim)
+         {
              stdfs::create_directories(tree / "a/b");
              std::ofstream(tree / "a/b/file") << "x";
              stdfs::create_directory_symlink(victim, tree / "a/link");
          }},
         {"a file link and a dangling link",
-         [](const stdfs::path& tree, const stdfs::path& victim) {
+         [](const stdfs::path& tree, const stdfs::path& victim)
+         {
              stdfs::create_directories(tree);
              stdfs::create_symlink(victim / "precious", tree / "file-link");
              stdfs::create_symlink(victim / "gone", tree / "dangling");

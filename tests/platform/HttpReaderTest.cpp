@@ -541,8 +541,8 @@ TEST_F(HttpReaderTest, RequestMovesToAnotherThreadAndOutlivesItsOpener)
             {
                 HttpRequest own;
                 std::string body;
-                if (own.Open(m_session, Server().Url("/small")) != kInternetOk || ReadAll(own, body) != kInternetOk ||
-                    body != "small")
+                if (own.Open(m_session, Server().Url("/small")) != kInternetOk ||
+                    ReadAll(own, body) != kInternetOk || body != "small")
                     ++openerFailures;
             }
         });

@@ -23,7 +23,8 @@ TEST(NamedMutex, ExistsWhileAnyHolderKeepsIt)
     third.Close();
     ASSERT_TRUE(first.Create(name, existed));
     EXPECT_FALSE(existed) << "every holder let go";
-    EXPECT_EQ(NamedMutex::LockPath(L"Global\\a/b").substr(NamedMutex::LockPath(L"x").rfind('/')), "/Global_a_b.lock");
+    EXPECT_EQ(NamedMutex::LockPath(L"Global\\a/b").substr(NamedMutex::LockPath(L"x").rfind('/')),
+              "/Global_a_b.lock");
 }
 
 TEST(NamedMutex, HeldByAnotherProcess)
@@ -37,8 +38,8 @@ TEST(NamedMutex, HeldByAnotherProcess)
     }
     // Another process holds it (shared, as a holder does) for as long as the test's folder exists.
     testsupport::TempDir alive;
-    std::string command = "flock -s '" + path + "' sh -c 'for i in $(seq 600); do [ -d \"" + alive.NativePath() +
-                          "\" ] || exit 0; sleep 0.05; done' &";
+    std::string command = "flock -s '" + path + "' sh -c 'for i in $(seq 600); do [ -d \"" +
+                          alive.NativePath() + "\" ] || exit 0; sleep 0.05; done' &";
     ASSERT_EQ(std::system(command.c_str()), 0);
     // The holder starts in the background: wait until it has the lock rather than assume a time.
     bool existed = false;

@@ -29,9 +29,11 @@ TEST(TextCodec, Utf8DecodingReplacesInvalidSequences)
         {"plain", L"plain"},
         {"\xEA\xB0\x80", L"가"},
         {"\xF0\x9F\x98\x80", L"\U0001F600"},
-        {"a\xC0\xAF" "b", L"a\uFFFD\uFFFDb"}, // overlong form of '/'
-        {"\xE0\x80", L"\uFFFD"},              // cut short at the end
-        {"\xED\xA0\x80", L"\uFFFD"},          // encoded surrogate
+        {"a\xC0\xAF"
+         "b",
+         L"a\uFFFD\uFFFDb"},         // overlong form of '/'
+        {"\xE0\x80", L"\uFFFD"},     // cut short at the end
+        {"\xED\xA0\x80", L"\uFFFD"}, // encoded surrogate
     };
     for (const auto& c : cases)
         EXPECT_EQ(text::Utf8ToWide(c.in), c.out) << c.in;
@@ -100,7 +102,8 @@ TEST(UrlCanonicalize, ResolvesDotsAndEscapesWhatARequestCannotCarry)
         ASSERT_EQ(net::CanonicalizeUrl(c.in, out), 1) << c.in;
         EXPECT_EQ(out, c.out) << c.in;
     }
-    for (const wchar_t* bad : {L"", L"no scheme", L"http:/one-slash", L"http://", L"http://h:80x/", L"1http://h/"})
+    for (const wchar_t* bad :
+         {L"", L"no scheme", L"http:/one-slash", L"http://", L"http://h:80x/", L"1http://h/"})
     {
         std::wstring out;
         EXPECT_EQ(net::CanonicalizeUrl(bad, out), net::kErrorInvalidUrl) << bad;

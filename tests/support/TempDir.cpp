@@ -48,9 +48,15 @@ TempDir::~TempDir()
     std::filesystem::remove_all(NativePath(), ec);
 }
 
-std::string TempDir::NativePath() const { return platform::text::WideToUtf8(m_path); }
+std::string TempDir::NativePath() const
+{
+    return platform::text::WideToUtf8(m_path);
+}
 
-std::wstring TempDir::Join(const std::wstring& relative) const { return m_path + L"/" + relative; }
+std::wstring TempDir::Join(const std::wstring& relative) const
+{
+    return m_path + L"/" + relative;
+}
 
 std::wstring TempDir::WriteFile(const std::wstring& relative, const std::string& bytes) const
 {
@@ -74,12 +80,9 @@ int RunCommand(const std::string& commandLine, std::string* out, std::string* er
     std::string errPath = scratch.NativePath() + "/err";
     std::string full = commandLine + " >" + outPath + " 2>" + errPath;
     int status = std::system(full.c_str());
-    if (out)
-        *out = Slurp(outPath);
-    if (err)
-        *err = Slurp(errPath);
-    if (status == -1)
-        return -1;
+    if (out) *out = Slurp(outPath);
+    if (err) *err = Slurp(errPath);
+    if (status == -1) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -89,7 +92,10 @@ std::string BinaryDir()
     return std::string(dir && *dir ? dir : VELMORA_BINARY_DIR) + "/bin";
 }
 
-std::string Zpak() { return BinaryDir() + "/zpak"; }
+std::string Zpak()
+{
+    return BinaryDir() + "/zpak";
+}
 
 std::string SourceDir()
 {

@@ -24,13 +24,12 @@ std::string PatternBytes(size_t n, unsigned step, unsigned stride)
 
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected)
 {
-    if (actual == expected)
-        return ::testing::AssertionSuccess();
+    if (actual == expected) return ::testing::AssertionSuccess();
     size_t i = 0;
     while (i < actual.size() && i < expected.size() && actual[i] == expected[i])
         ++i;
-    return ::testing::AssertionFailure() << "sizes " << actual.size() << " vs " << expected.size()
-                                         << ", first difference at byte " << i;
+    return ::testing::AssertionFailure()
+           << "sizes " << actual.size() << " vs " << expected.size() << ", first difference at byte " << i;
 }
 
 } // namespace testsupport

@@ -13,10 +13,11 @@ TEST(ZpakCli, CrcPrintsCrcSumAndName)
     dir.WriteFile(L"empty", "");
     std::string out, err;
     std::string d = dir.NativePath();
-    ASSERT_EQ(RunCommand(Zpak() + " crc " + d + "/digits.txt " + d + "/ff01.bin " + d + "/empty", &out, &err), 0)
+    ASSERT_EQ(RunCommand(Zpak() + " crc " + d + "/digits.txt " + d + "/ff01.bin " + d + "/empty", &out, &err),
+              0)
         << err;
-    EXPECT_EQ(out, "cbf43926 477 " + d + "/digits.txt\n" + "a5fadf1b 0 " + d + "/ff01.bin\n" + "00000000 0 " + d +
-                       "/empty\n");
+    EXPECT_EQ(out, "cbf43926 477 " + d + "/digits.txt\n" + "a5fadf1b 0 " + d + "/ff01.bin\n" + "00000000 0 " +
+                       d + "/empty\n");
     EXPECT_EQ(RunCommand(Zpak() + " crc " + d + "/missing", &out, &err), 1);
     EXPECT_NE(err.find("missing"), std::string::npos);
 }
@@ -42,8 +43,8 @@ TEST(ZpakCli, HashPrintsTheFourNameKeys)
         pos = end + 1;
     }
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(out, "PathKey " + lines[0] + "\nNameKey " + lines[1] + "\nExtKey " + lines[2] + "\nDirKey " + lines[3] +
-                       "\n");
+    EXPECT_EQ(out, "PathKey " + lines[0] + "\nNameKey " + lines[1] + "\nExtKey " + lines[2] + "\nDirKey " +
+                       lines[3] + "\n");
 }
 
 TEST(ZpakCli, UsageErrorsExitWithTwo)
@@ -62,7 +63,8 @@ TEST(ZpakCli, InfoDumpsAListFile)
     // Header with no strings, one record, closing magic; written byte by byte.
     std::string list = "FILS" + std::string(16, '\0') + "FILZ" + std::string("\x01\0\0\0", 4);
     std::string record(108, '\0');
-    auto put = [&record](size_t at, uint32_t v) {
+    auto put = [&record](size_t at, uint32_t v)
+    {
         for (int i = 0; i < 4; ++i)
             record[at + i] = static_cast<char>(v >> (8 * i));
     };
@@ -84,10 +86,11 @@ TEST(ZpakCli, InfoDumpsAListFile)
     dir.WriteFile(L"l.info", list);
     std::string out, err;
     ASSERT_EQ(RunCommand(Zpak() + " info " + dir.NativePath() + "/l.info", &out, &err), 0) << err;
-    EXPECT_EQ(out, "len1 0\nlen2 0\nlen3 0\n"
-                   "Name\tLoc\tdeleted\tFilePos\tsize\tOrgSize\tzip\tenc\tunzipsize\tFileTime\tDate\tTime\tOrgCrc\t"
-                   "ZipCrc\tCrcSign\n"
-                   "a/b\t1\t0\t4096\t10\t12\t0\t0\t0\t1700000000\t20231114\t221320\tabcdef01\t00000000\tCRC2\n");
+    EXPECT_EQ(
+        out, "len1 0\nlen2 0\nlen3 0\n"
+             "Name\tLoc\tdeleted\tFilePos\tsize\tOrgSize\tzip\tenc\tunzipsize\tFileTime\tDate\tTime\tOrgCrc\t"
+             "ZipCrc\tCrcSign\n"
+             "a/b\t1\t0\t4096\t10\t12\t0\t0\t0\t1700000000\t20231114\t221320\tabcdef01\t00000000\tCRC2\n");
     dir.WriteFile(L"bad.info", "NOPE");
     EXPECT_EQ(RunCommand(Zpak() + " info " + dir.NativePath() + "/bad.info", &out, &err), 1);
     EXPECT_EQ(err, "error 14004: 사용할 수 없는 데이터입니다.\n");

@@ -10,7 +10,10 @@ using testsupport::RunCommand;
 
 namespace
 {
-std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
+std::string Zpak()
+{
+    return testsupport::BinaryDir() + "/zpak";
+}
 
 void Put(std::string& s, size_t at, uint32_t v)
 {
@@ -27,10 +30,13 @@ std::string GoodPak(testsupport::TempDir& dir)
     for (const char* name : {"a", "b", "c"})
         dir.WriteFile(L"src/" + std::wstring(name, name + 1), testsupport::RandomBytes(4000, name[0]));
     std::string out, err;
-    EXPECT_EQ(RunCommand("cd " + dir.NativePath() + "/src && touch -t 202001010000 a && touch -t 202001010001 b && "
+    EXPECT_EQ(RunCommand("cd " + dir.NativePath() +
+                         "/src && touch -t 202001010000 a && touch -t 202001010001 b && "
                          "touch -t 202001010002 c"),
               0);
-    EXPECT_EQ(RunCommand(Zpak() + " add " + dir.NativePath() + "/good.pak " + dir.NativePath() + "/src", &out, &err), 0)
+    EXPECT_EQ(RunCommand(Zpak() + " add " + dir.NativePath() + "/good.pak " + dir.NativePath() + "/src", &out,
+                         &err),
+              0)
         << err;
     return dir.ReadFile(L"good.pak");
 }
@@ -39,8 +45,7 @@ std::string GoodPak(testsupport::TempDir& dir)
 size_t RecordOf(const std::string& pak, char name)
 {
     for (size_t i = 0; i < 3; ++i)
-        if (pak[kFirstRecord + i * kRecord + 108] == name)
-            return kFirstRecord + i * kRecord;
+        if (pak[kFirstRecord + i * kRecord + 108] == name) return kFirstRecord + i * kRecord;
     return 0;
 }
 
@@ -63,14 +68,16 @@ TEST(ZpakDamage, MaintenanceRefusesADamagedPakAndKeepsIt)
     const std::string good = GoodPak(dir);
     const std::string pak = dir.NativePath() + "/bad.pak";
     for (const sSpoil& c : kDamage)
-        for (const std::string& command : {"compact " + pak, "rm " + pak + " a", "add " + pak + " " + dir.NativePath() + "/src"})
+        for (const std::string& command :
+             {"compact " + pak, "rm " + pak + " a", "add " + pak + " " + dir.NativePath() + "/src"})
         {
             std::string bad = good;
             c.spoil(bad);
             dir.WriteFile(L"bad.pak", bad);
             std::string out, err;
             EXPECT_EQ(RunCommand(Zpak() + " " + command, &out, &err), 1) << c.what << ": " << command;
-            EXPECT_NE(err.find("left as it is"), std::string::npos) << c.what << ": " << command << "\n" << err;
+            EXPECT_NE(err.find("left as it is"), std::string::npos) << c.what << ": " << command << "\n"
+                                                                    << err;
             EXPECT_NE(err.find("error 14055"), std::string::npos) << err;
             EXPECT_TRUE(dir.ReadFile(L"bad.pak") == bad) << c.what << ": " << command << " changed the file";
         }
@@ -90,7 +97,8 @@ TEST(ZpakDamage, VerifyAndExtractFailOnAPakTheyCannotReadInFull)
         {kDamage[1], "the info table cannot be read"},
         {kDamage[2], "\t14055\t"}, // the record whose data was cut
         {{"a record of size 0 for 5000 bytes",
-          [](std::string& s) {
+          [](std::string& s)
+          {
               size_t at = RecordOf(s, 'b');
               Put(s, at + 12, 0);
               Put(s, at + 16, 5000);
@@ -120,7 +128,8 @@ TEST(ZpakDamage, InspectingAPakWithOverlappingRecordsNeverWritesIt)
     Put(bad, RecordOf(bad, 'b') + 8, 15728640 + 2000);
     dir.WriteFile(L"bad.pak", bad);
     const std::string pak = dir.NativePath() + "/bad.pak";
-    for (const std::string& command : {"ls " + pak, "verify " + pak, "extract " + pak + " " + dir.NativePath() + "/out"})
+    for (const std::string& command :
+         {"ls " + pak, "verify " + pak, "extract " + pak + " " + dir.NativePath() + "/out"})
     {
         std::string out, err;
         EXPECT_EQ(RunCommand(Zpak() + " " + command, &out, &err), 1) << command;

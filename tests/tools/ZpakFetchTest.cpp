@@ -16,14 +16,16 @@ TEST(ZpakFetch, DownloadsResumesAndReportsErrors)
     std::string local = dir.NativePath() + "/data.bin";
 
     std::string out, err;
-    ASSERT_EQ(RunCommand(zpak + " fetch " + server.Url("/game/data.bin") + " " + local, &out, &err), 0) << err;
+    ASSERT_EQ(RunCommand(zpak + " fetch " + server.Url("/game/data.bin") + " " + local, &out, &err), 0)
+        << err;
     EXPECT_TRUE(dir.ReadFile(L"data.bin") == body);
     EXPECT_NE(err.find("100% 700000 / 700000 bytes"), std::string::npos) << err;
 
     // Half a file: exactly one range request for the rest.
     dir.WriteFile(L"data.bin", body.substr(0, 350000));
     server.ResetCounters();
-    ASSERT_EQ(RunCommand(zpak + " fetch " + server.Url("/game/data.bin") + " " + local, &out, &err), 0) << err;
+    ASSERT_EQ(RunCommand(zpak + " fetch " + server.Url("/game/data.bin") + " " + local, &out, &err), 0)
+        << err;
     EXPECT_TRUE(dir.ReadFile(L"data.bin") == body);
     EXPECT_EQ(server.RangesSeen("/game/data.bin"), (std::vector<std::string>{"", "bytes=350000-"}));
 

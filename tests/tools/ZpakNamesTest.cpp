@@ -11,7 +11,10 @@ using testsupport::RunCommand;
 
 namespace
 {
-std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
+std::string Zpak()
+{
+    return testsupport::BinaryDir() + "/zpak";
+}
 } // namespace
 
 TEST(ZpakNames, ControlCharactersArePrintedEscaped)
@@ -42,7 +45,8 @@ TEST(ZpakNames, ControlCharactersArePrintedEscaped)
     {
         ASSERT_EQ(RunCommand(Zpak() + " " + command, &out, &err), 0) << err;
         EXPECT_EQ(out.find('\x1b'), std::string::npos) << command;
-        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), command[0] == 'l' ? 4 : 7) << command << "\n" << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), command[0] == 'l' ? 4 : 7) << command << "\n"
+                                                                                       << out;
         for (const std::string& p : printed)
             EXPECT_NE(out.find("\n" + p + "\t"), std::string::npos) << command << ": " << p << "\n" << out;
     }
@@ -53,7 +57,8 @@ TEST(ZpakNames, NamesLongerThanARecordHoldsAreRefused)
     testsupport::TempDir dir;
     // Two paths that differ only after character 255.
     const std::wstring folder = std::wstring(120, L'd') + L"/" + std::wstring(120, L'e') + L"/";
-    const std::wstring first = folder + std::wstring(20, L'f') + L"1", second = folder + std::wstring(20, L'f') + L"2";
+    const std::wstring first = folder + std::wstring(20, L'f') + L"1",
+                       second = folder + std::wstring(20, L'f') + L"2";
     ASSERT_GT(first.size(), 255u);
     dir.WriteFile(L"src/" + first, "one");
     dir.WriteFile(L"src/" + second, "two");

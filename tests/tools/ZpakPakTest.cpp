@@ -33,7 +33,8 @@ TEST(ZpakPak, AddListExtractRemoveCompact)
     {
         std::string pak = d + "/" + method + ".pak";
         std::string out, err;
-        ASSERT_EQ(RunCommand(Zpak() + " add " + pak + " " + d + "/src --method " + method, &out, &err), 0) << err;
+        ASSERT_EQ(RunCommand(Zpak() + " add " + pak + " " + d + "/src --method " + method, &out, &err), 0)
+            << err;
         ASSERT_EQ(RunCommand(Zpak() + " ls " + pak, &out, &err), 0) << err;
         std::vector<std::string> lines = Lines(out);
         ASSERT_EQ(lines.size(), 4u) << out;

@@ -12,12 +12,16 @@ namespace stdfs = std::filesystem;
 
 namespace
 {
-std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
+std::string Zpak()
+{
+    return testsupport::BinaryDir() + "/zpak";
+}
 
 void Write(const stdfs::path& path, const std::string& bytes)
 {
     stdfs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A published game of three small files.
@@ -30,9 +34,10 @@ public:
         Write(Root() / "game/sub/b.bin", testsupport::RandomBytes(20000, 2));
         Write(Root() / "game/c.bin", testsupport::RandomBytes(10000, 3));
         std::string err;
-        ASSERT_EQ(RunCommand(Zpak() + " publish '" + (Root() / "game").string() + "' '" + Server().string() + "'",
-                             nullptr, &err),
-                  0)
+        ASSERT_EQ(
+            RunCommand(Zpak() + " publish '" + (Root() / "game").string() + "' '" + Server().string() + "'",
+                       nullptr, &err),
+            0)
             << err;
     }
 
@@ -49,10 +54,12 @@ public:
         return {};
     }
 
-    int Patch(const std::string& url, const std::string& client, std::string* err, const std::string& env = "")
+    int Patch(const std::string& url, const std::string& client, std::string* err,
+              const std::string& env = "")
     {
         std::string out;
-        return RunCommand(env + " " + Zpak() + " patch " + url + " '" + (Root() / client).string() + "' res.pak",
+        return RunCommand(env + " " + Zpak() + " patch " + url + " '" + (Root() / client).string() +
+                              "' res.pak",
                           &out, err);
     }
 
@@ -72,19 +79,23 @@ TEST_F(ZpakPatch, EachRunWorksInAFolderOfItsOwn)
     std::string err;
     ASSERT_EQ(Patch(server.Url(""), "client", &err, env), 0) << err;
     EXPECT_TRUE(stdfs::exists(Root() / "victim/precious"));
-    EXPECT_EQ(std::distance(stdfs::directory_iterator(Root() / "victim"), {}), 1) << "nothing written through it";
+    EXPECT_EQ(std::distance(stdfs::directory_iterator(Root() / "victim"), {}), 1)
+        << "nothing written through it";
     EXPECT_EQ(std::distance(stdfs::directory_iterator(temp), {}), 1) << "the run's own folder is gone";
 
     // Two games patched at once while their lists arrive slowly: both lists are in flight together.
-    server.SetFault("/Info/ServerFiles.zip", {.stallAfterBytes = 64, .stallFor = std::chrono::milliseconds(300)});
+    server.SetFault("/Info/ServerFiles.zip",
+                    {.stallAfterBytes = 64, .stallFor = std::chrono::milliseconds(300)});
     for (int round = 0; round < 3; ++round)
     {
         std::string out;
-        std::string one = Zpak() + " patch " + server.Url("") + " '" + (Root() / ("one" + std::to_string(round))).string() +
-                          "' res.pak >/dev/null 2>&1";
-        std::string two = Zpak() + " patch " + server.Url("") + " '" + (Root() / ("two" + std::to_string(round))).string() +
-                          "' res.pak >/dev/null 2>&1";
-        ASSERT_EQ(RunCommand("export " + env + "; " + one + " & a=$!; " + two + "; b=$?; wait $a; echo $? $b", &out), 0);
+        std::string one = Zpak() + " patch " + server.Url("") + " '" +
+                          (Root() / ("one" + std::to_string(round))).string() + "' res.pak >/dev/null 2>&1";
+        std::string two = Zpak() + " patch " + server.Url("") + " '" +
+                          (Root() / ("two" + std::to_string(round))).string() + "' res.pak >/dev/null 2>&1";
+        ASSERT_EQ(RunCommand("export " + env + "; " + one + " & a=$!; " + two + "; b=$?; wait $a; echo $? $b",
+                             &out),
+                  0);
         EXPECT_EQ(out, "0 0\n") << "round " << round;
     }
 }
@@ -97,9 +108,11 @@ TEST_F(ZpakPatch, AFailureNamesItsFileAndItsRealCause)
         void (*spoil)(ZpakPatch& self);
         std::string expected; // start of the error line
     } cases[] = {
-        {"missing data file", [](ZpakPatch& self) { stdfs::remove(self.DataOf("a.bin")); }, "a.bin: error 14054: "},
+        {"missing data file", [](ZpakPatch& self) { stdfs::remove(self.DataOf("a.bin")); },
+         "a.bin: error 14054: "},
         {"corrupt data file",
-         [](ZpakPatch& self) {
+         [](ZpakPatch& self)
+         {
              stdfs::path data = self.DataOf("sub/b.bin");
              Write(data, std::string(stdfs::file_size(data), 'z'));
          },

@@ -18,7 +18,10 @@ using testsupport::RunCommand;
 
 namespace
 {
-std::string Zpak() { return testsupport::BinaryDir() + "/zpak"; }
+std::string Zpak()
+{
+    return testsupport::BinaryDir() + "/zpak";
+}
 
 class PatchFixture : public ::testing::Test
 {
@@ -26,9 +29,12 @@ protected:
     void SetUp() override
     {
         for (int i = 0; i < 6; ++i)
-            dir.WriteFile(L"game/Data/f" + std::to_wstring(i) + L".bin", testsupport::RandomBytes(30000 + i * 1000, i));
+            dir.WriteFile(L"game/Data/f" + std::to_wstring(i) + L".bin",
+                          testsupport::RandomBytes(30000 + i * 1000, i));
         std::string out, err;
-        ASSERT_EQ(RunCommand(Zpak() + " publish " + D() + "/game " + D() + "/server --lzma 'Data/f5*'", &out, &err), 0)
+        ASSERT_EQ(
+            RunCommand(Zpak() + " publish " + D() + "/game " + D() + "/server --lzma 'Data/f5*'", &out, &err),
+            0)
             << err;
         server = std::make_unique<testsupport::TestHttpServer>(D() + "/server");
     }
@@ -84,8 +90,7 @@ protected:
             ASSERT_EQ(ZP::CFileInfoUtil::LoadFileList(&in, &header), 1);
         }
         for (ZP::CFileInfo* r : list)
-            if (r->Name() == name)
-                change(*r);
+            if (r->Name() == name) change(*r);
         {
             ZP::CFile out;
             ASSERT_EQ(out.Open(info.c_str(), ZP::kModeCreate, 0), 1);
@@ -129,11 +134,12 @@ TEST_F(PatchFixture, OneWriterAtATimePerGameFolder)
     // Two real writers at once into one pak: both wait their turn, no record is lost or damaged.
     for (const char* folder : {"s1", "s2"})
         for (int i = 0; i < 15; ++i)
-            dir.WriteFile(platform::text::Utf8ToWide(std::string(folder) + "/" + folder + "_" + std::to_string(i)),
-                          testsupport::RandomBytes(100000, i + 100 * folder[1]));
+            dir.WriteFile(
+                platform::text::Utf8ToWide(std::string(folder) + "/" + folder + "_" + std::to_string(i)),
+                testsupport::RandomBytes(100000, i + 100 * folder[1]));
     const std::string two = D() + "/two.pak";
-    ASSERT_EQ(RunCommand("(" + Zpak() + " add " + two + " " + D() + "/s1 --wait & " + Zpak() + " add " + two + " " + D() +
-                         "/s2 --wait; r=$?; wait $! && exit $r) 2>/dev/null"),
+    ASSERT_EQ(RunCommand("(" + Zpak() + " add " + two + " " + D() + "/s1 --wait & " + Zpak() + " add " + two +
+                         " " + D() + "/s2 --wait; r=$?; wait $! && exit $r) 2>/dev/null"),
               0);
     ASSERT_EQ(RunCommand(Zpak() + " ls " + two, &out), 0);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 31) << out;
@@ -193,6 +199,7 @@ TEST_F(PatchFixture, ServerDataThatCannotBeDecodedIsNotStored)
                     std::getline(fields, field, '\t');
                 EXPECT_EQ(field, "1") << c.what << ": stored as a live file\n" << out;
             }
-        EXPECT_EQ(RunCommand(Zpak() + " verify " + client + "/res.pak", &out, &err), 0) << c.what << out << err;
+        EXPECT_EQ(RunCommand(Zpak() + " verify " + client + "/res.pak", &out, &err), 0)
+            << c.what << out << err;
     }
 }

@@ -1,7 +1,7 @@
+#include "zpak/common/CommonFunction.h"
 #include "platform/fs/FileSystem.h"
 #include "tests/support/ScopedTimeZone.h"
 #include "tests/support/TempDir.h"
-#include "zpak/common/CommonFunction.h"
 #include "zpak/common/SystemDir.h"
 #include "zpak/info/FileInfo.h"
 
@@ -40,8 +40,9 @@ TEST(CommonFunction, NumbersVersionsAndSizes)
     {
         int64_t value;
         const wchar_t* text;
-    } numbers[] = {{0, L"0"},          {999, L"999"},          {1000, L"1,000"},
-                   {1234567, L"1,234,567"}, {-1234, L"-1,234"}, {INT64_MIN, L"-9,223,372,036,854,775,808"}};
+    } numbers[] = {{0, L"0"},          {999, L"999"},
+                   {1000, L"1,000"},   {1234567, L"1,234,567"},
+                   {-1234, L"-1,234"}, {INT64_MIN, L"-9,223,372,036,854,775,808"}};
     for (const auto& n : numbers)
         EXPECT_EQ(ZP::NumberText(n.value), n.text) << n.value;
     EXPECT_EQ(ZP::NumberTextUnsigned(18446744073709551615ULL), L"18,446,744,073,709,551,615");
@@ -56,8 +57,8 @@ TEST(CommonFunction, NumbersVersionsAndSizes)
     {
         uint64_t bytes;
         const wchar_t* text;
-    } sizes[] = {{0, L"0 bytes"},         {1023, L"1023 bytes"},      {1024, L"1.00 KB"},
-                 {1536, L"1.50 KB"},      {10 * 1024 + 999, L"10.9 KB"}, {500 * 1024, L"500 KB"},
+    } sizes[] = {{0, L"0 bytes"},          {1023, L"1023 bytes"},         {1024, L"1.00 KB"},
+                 {1536, L"1.50 KB"},       {10 * 1024 + 999, L"10.9 KB"}, {500 * 1024, L"500 KB"},
                  {5ULL << 20, L"5.00 MB"}, {3ULL << 30, L"3.00 GB"}};
     for (const auto& s : sizes)
         EXPECT_EQ(ZP::ByteSizeText(s.bytes), s.text) << s.bytes;
@@ -142,7 +143,7 @@ TEST(CommonFunction, FoldersAndFiles)
     ASSERT_TRUE(ZP::ListFolder(dir.Join(L"a"), true, files));
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::wstring>{dir.Join(L"a/b/c/three.txt"), dir.Join(L"a/b/two.txt"),
-                                               dir.Join(L"a/one.txt")}));
+                                                dir.Join(L"a/one.txt")}));
 
     std::wstring one = dir.Join(L"a/one.txt");
     ASSERT_TRUE(ZP::SetAttributes(one, platform::fs::kAttrReadOnly));

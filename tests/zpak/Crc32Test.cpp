@@ -1,7 +1,7 @@
+#include "zpak/crc/Crc32.h"
 #include "platform/fs/FileSystem.h"
 #include "tests/support/TempDir.h"
 #include "zpak/common/Stopper.h"
-#include "zpak/crc/Crc32.h"
 #include "zpak/crc/Crc32Fold.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +34,10 @@ int32_t ReferenceSum(const unsigned char* p, size_t n)
     return static_cast<int32_t>(s);
 }
 
-uint32_t CrcOf(const std::string& s) { return CCrc32::Get().Update(s.data(), s.size(), 0); }
+uint32_t CrcOf(const std::string& s)
+{
+    return CCrc32::Get().Update(s.data(), s.size(), 0);
+}
 } // namespace
 
 TEST(Crc32, KnownAnswers)
@@ -139,8 +142,7 @@ TEST(Crc32, NameKeys)
 
 TEST(Crc32, FoldedEngineAgreesWithZlibAtEveryLengthAndStart)
 {
-    if (!ZP::HasFoldedCrc32())
-        GTEST_SKIP() << "no carry-less multiplication on this processor";
+    if (!ZP::HasFoldedCrc32()) GTEST_SKIP() << "no carry-less multiplication on this processor";
     std::mt19937 rng(11);
     std::vector<unsigned char> data(70000);
     for (auto& b : data)

@@ -15,7 +15,10 @@ using namespace ZP;
 
 namespace
 {
-uint32_t Crc(const char* s) { return CCrc32::Get().Update(s, std::strlen(s), 0); }
+uint32_t Crc(const char* s)
+{
+    return CCrc32::Get().Update(s, std::strlen(s), 0);
+}
 
 // The list file format written independently of the library, byte by byte.
 struct sListWriter
@@ -46,13 +49,13 @@ struct sListWriter
         w[3] = size;                                   // size
         w[4] = size;                                   // OrgSize
         w[9] = fileTime;
-        w[10] = 0x11111111;                            // keys as stored, whatever they are
+        w[10] = 0x11111111; // keys as stored, whatever they are
         w[16] = loc;
-        w[17] = 0x00534946;                            // "FIS\0"
+        w[17] = 0x00534946; // "FIS\0"
         w[19] = date;
         w[20] = time;
-        w[21] = 0xCAFEBABE;                            // OrgCrc
-        w[23] = 0x32435243;                            // "CRC2"
+        w[21] = 0xCAFEBABE; // OrgCrc
+        w[23] = 0x32435243; // "CRC2"
         for (uint32_t v : w)
             U32(v);
         Utf16(name, 256);
@@ -103,10 +106,8 @@ TEST(FileInfo, FreshRecordBytesAndKeys)
     for (size_t i = 0; i < kRecordBytes; ++i)
     {
         uint8_t expected = 0;
-        if (i == 64)
-            expected = 2; // Loc = NoList
-        if (i >= 68 && i < 71)
-            expected = static_cast<uint8_t>("FIS"[i - 68]);
+        if (i == 64) expected = 2; // Loc = NoList
+        if (i >= 68 && i < 71) expected = static_cast<uint8_t>("FIS"[i - 68]);
         EXPECT_EQ(bytes[i], expected) << "offset " << i;
     }
 
@@ -188,10 +189,10 @@ TEST(FileInfo, SpecialRecordsAndTheLooseFileTimeRule)
     {
         uint32_t zip, enc, size, orgSize;
         bool plain, withSize;
-    } cases[] = {{0, 0, 10, 10, false, false},      {1, 0, 10, 10, true, true},
-                 {2, 0, 10, 10, true, true},        {3, 0, 10, 10, false, false},
-                 {0, 4, 10, 10, true, true},        {0, 5, 10, 10, false, false},
-                 {0, 0, 20480000, 5, false, true},  {0, 0, 5, 20479999, false, false}};
+    } cases[] = {{0, 0, 10, 10, false, false},     {1, 0, 10, 10, true, true},
+                 {2, 0, 10, 10, true, true},       {3, 0, 10, 10, false, false},
+                 {0, 4, 10, 10, true, true},       {0, 5, 10, 10, false, false},
+                 {0, 0, 20480000, 5, false, true}, {0, 0, 5, 20479999, false, false}};
     for (const auto& c : cases)
     {
         CFileInfo r;
@@ -352,7 +353,8 @@ TEST(FileList, VersionRecordIs528Bytes)
 TEST(FileInfoLists, FindSortCountAndMerge)
 {
     vFileInfo list;
-    auto add = [&list](const wchar_t* name, uint32_t pos, uint32_t size, uint32_t loc, uint32_t deleted = 0) {
+    auto add = [&list](const wchar_t* name, uint32_t pos, uint32_t size, uint32_t loc, uint32_t deleted = 0)
+    {
         auto* r = new CFileInfo;
         r->SetName(name);
         r->base.FilePos = pos;
@@ -441,13 +443,14 @@ TEST(FileInfoLists, ReportListsPlacedRecordsInCp949)
     ASSERT_FALSE(path.empty());
     std::string text;
     ASSERT_TRUE(ReadWholeFile(path, text));
-    EXPECT_EQ(text,
-              "File Count : 3\r\nTime - 01:02:03\r\n"
-              "\r\nOrgTotalSize : 4.00 KB\r\nZipTotalSize : 2.00 KB\r\n\r\n"
-              "\xB0\xA1/one.dat - 20260102_030405 - InfoPos:0 - FilePos:0 - size:1024 - unzipsize:0 - zip:0 - "
-              "enc:0 - deleted:0 - Loc:1\r\n"
-              "two.dat - 20260102_030405 - InfoPos:0 - FilePos:0 - size:1024 - unzipsize:0 - zip:0 - enc:0 - "
-              "deleted:0 - Loc:0\r\n");
+    EXPECT_EQ(
+        text,
+        "File Count : 3\r\nTime - 01:02:03\r\n"
+        "\r\nOrgTotalSize : 4.00 KB\r\nZipTotalSize : 2.00 KB\r\n\r\n"
+        "\xB0\xA1/one.dat - 20260102_030405 - InfoPos:0 - FilePos:0 - size:1024 - unzipsize:0 - zip:0 - "
+        "enc:0 - deleted:0 - Loc:1\r\n"
+        "two.dat - 20260102_030405 - InfoPos:0 - FilePos:0 - size:1024 - unzipsize:0 - zip:0 - enc:0 - "
+        "deleted:0 - Loc:0\r\n");
     vFileInfo empty;
     EXPECT_TRUE(CFileInfoUtil::WriteListReport(dir.Join(L"reports/none"), &empty, 0, false).empty());
 }

@@ -1,6 +1,6 @@
+#include "zpak/file/File.h"
 #include "platform/fs/FileSystem.h"
 #include "tests/support/TempDir.h"
-#include "zpak/file/File.h"
 
 #include <gtest/gtest.h>
 

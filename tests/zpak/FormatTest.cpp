@@ -4,8 +4,9 @@
 
 TEST(Format, WideConversionsFollowTheLauncherConvention)
 {
-    EXPECT_EQ(ZP::FormatWide(100, L"%s|%ls|%hs|%S|%c|%hc", L"wide", L"wide2", "narrow", "narrow2", L'가', 'n'),
-              L"wide|wide2|narrow|narrow2|가|n");
+    EXPECT_EQ(
+        ZP::FormatWide(100, L"%s|%ls|%hs|%S|%c|%hc", L"wide", L"wide2", "narrow", "narrow2", L'가', 'n'),
+        L"wide|wide2|narrow|narrow2|가|n");
     EXPECT_EQ(ZP::FormatWide(100, L"%5d|%-3s|%lld|%u|%%|%08x", 42, L"a", 1LL << 40, 7u, 0xbeefu),
               L"   42|a  |1099511627776|7|%|0000beef");
     EXPECT_EQ(ZP::FormatNarrow(100, "%s-%d", "n", 5), "n-5");

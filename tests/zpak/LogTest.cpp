@@ -19,7 +19,8 @@ protected:
     {
         ASSERT_TRUE(ZP::GetLog()->SetLogFileIn(L"LogReport", dir.Path().c_str()));
         CZpakLog::SetWriteThrough(true);
-        previousSink = platform::debug::SetDebugSink([this](std::wstring_view t) { debugLines.emplace_back(t); });
+        previousSink =
+            platform::debug::SetDebugSink([this](std::wstring_view t) { debugLines.emplace_back(t); });
     }
     void TearDown() override { platform::debug::SetDebugSink(previousSink); }
 
@@ -52,12 +53,12 @@ TEST_F(LogFixture, LinesAreCp949WithCrLfAndTimeStampPrefixes)
     EXPECT_TRUE(ZP::GetLog()->Write(L"가 100% done"));
     EXPECT_TRUE(ZP::LogWarnF(L"%s=%d", L"값", 7));
     std::string bytes = FileBytes();
-    std::regex shape(
-        "\\[\\d{8}_\\d\\d:\\d\\d:\\d\\d\\] \xB0\xA1 100% done\r\n"
-        "\\[--Warning--\\] \\[\\d{8}_\\d\\d:\\d\\d:\\d\\d\\] \xB0\xAA=7\r\n");
+    std::regex shape("\\[\\d{8}_\\d\\d:\\d\\d:\\d\\d\\] \xB0\xA1 100% done\r\n"
+                     "\\[--Warning--\\] \\[\\d{8}_\\d\\d:\\d\\d:\\d\\d\\] \xB0\xAA=7\r\n");
     EXPECT_TRUE(std::regex_match(bytes, shape)) << bytes;
     ASSERT_EQ(debugLines.size(), 2u);
-    EXPECT_NE(debugLines[0].find(L"100% done\n"), std::wstring::npos) << "the debugger sees the percent sign too";
+    EXPECT_NE(debugLines[0].find(L"100% done\n"), std::wstring::npos)
+        << "the debugger sees the percent sign too";
 }
 
 TEST_F(LogFixture, EmptyTextsAndNullFormatsWriteNothing)
@@ -91,7 +92,8 @@ TEST_F(LogFixture, LongTextIsCutToTheLineBuffer)
 
 TEST_F(LogFixture, ErrorLineShape)
 {
-    ASSERT_TRUE(ZP::LogErrorLine(14003, "/src/launcher/app/Launcher.cpp", "CFernwayLauncher::InitInstance", 42));
+    ASSERT_TRUE(
+        ZP::LogErrorLine(14003, "/src/launcher/app/Launcher.cpp", "CFernwayLauncher::InitInstance", 42));
     ASSERT_TRUE(ZP_LOG_ERROR(12345678, "CThing::Do"));
     ASSERT_TRUE(ZP_LOG_ERROR(14003, "CThing::Done", 397));
     ASSERT_EQ(debugLines.size(), 3u);

@@ -1,7 +1,7 @@
+#include "zpak/pak/PakLock.h"
 #include "tests/support/TempDir.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/message/ResultCodes.h"
-#include "zpak/pak/PakLock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "zpak/pak/PakMgr.h"
 #include "platform/fs/FileSystem.h"
+#include "platform/text/TextCodec.h"
 #include "tests/support/PakBuilder.h"
 #include "tests/support/ScopedValue.h"
-#include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/common/NotifyHooks.h"
@@ -20,7 +20,8 @@ class PakSet : public ::testing::Test
 protected:
     std::wstring Main() const { return dir.Join(L"data/res.pak"); }
 
-    std::unique_ptr<CFileInfo> Record(const std::wstring& name, const std::string& content, uint32_t loc = kLocPak)
+    std::unique_ptr<CFileInfo> Record(const std::wstring& name, const std::string& content,
+                                      uint32_t loc = kLocPak)
     {
         return testsupport::PakRecord(name, content, loc);
     }
@@ -89,8 +90,10 @@ TEST_F(PakSet, ServerComparisonDeletesOutdatedAndListsDownloads)
     auto looseStale = Record(L"KVGame/stale.ini", "12345", kLocLoose);
     dir.WriteFile(L"KVGame/ok.ini", "12345");
     dir.WriteFile(L"KVGame/stale.ini", "12345");
-    ASSERT_TRUE(platform::fs::SetLastWriteTime(dir.Join(L"KVGame/ok.ini"), {MtimeOffBy(1700000000, 39999), 0}));
-    ASSERT_TRUE(platform::fs::SetLastWriteTime(dir.Join(L"KVGame/stale.ini"), {MtimeOffBy(1700000000, 40001), 0}));
+    ASSERT_TRUE(
+        platform::fs::SetLastWriteTime(dir.Join(L"KVGame/ok.ini"), {MtimeOffBy(1700000000, 39999), 0}));
+    ASSERT_TRUE(
+        platform::fs::SetLastWriteTime(dir.Join(L"KVGame/stale.ini"), {MtimeOffBy(1700000000, 40001), 0}));
     ASSERT_TRUE(set.AddLooseRecord(new CFileInfo(*looseOk), true));
     ASSERT_TRUE(set.AddLooseRecord(new CFileInfo(*looseStale), true));
     set.RebuildIndex();
@@ -142,7 +145,8 @@ TEST_F(PakSet, UnpackExtractsEveryVolume)
     }
     static std::vector<std::wstring> statuses;
     statuses.clear();
-    testsupport::ScopedValue hook(GetNotifyHooks().statusText, [](const wchar_t* t) { statuses.emplace_back(t); });
+    testsupport::ScopedValue hook(GetNotifyHooks().statusText,
+                                  [](const wchar_t* t) { statuses.emplace_back(t); });
     CPakMgr set;
     int r = set.Unpack(Main(), dir.Join(L"out"));
     ASSERT_EQ(r, 1);

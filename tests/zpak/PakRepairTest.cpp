@@ -1,3 +1,4 @@
+#include "zpak/repair/PakRepair.h"
 #include "platform/text/TextCodec.h"
 #include "tests/support/PakBuilder.h"
 #include "tests/support/ScopedValue.h"
@@ -10,7 +11,6 @@
 #include "zpak/file/File.h"
 #include "zpak/message/PatchSystemMessage.h"
 #include "zpak/pak/PakMgr.h"
-#include "zpak/repair/PakRepair.h"
 #include "zpak/repair/PakRepairUtil.h"
 
 #include <gtest/gtest.h>
@@ -28,8 +28,7 @@ std::vector<std::string> SplitLines(const std::string& text)
     for (size_t pos = 0; pos < text.size();)
     {
         size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos)
-            end = text.size();
+        if (end == std::string::npos) end = text.size();
         lines.push_back(text.substr(pos, end - pos));
         pos = end + 2;
     }
@@ -71,8 +70,7 @@ protected:
     {
         std::set<std::wstring> names;
         for (const CFileInfo* r : set.MergedIndex())
-            if (r->base.deleted != 1)
-                names.insert(r->Name());
+            if (r->base.deleted != 1) names.insert(r->Name());
         return names;
     }
 
@@ -84,8 +82,7 @@ protected:
         {
             size_t sizeField = line.find("] [FileSize : ");
             size_t codeStart = sizeField == std::string::npos ? sizeField : line.find("] [", sizeField + 1);
-            if (codeStart == std::string::npos)
-                continue;
+            if (codeStart == std::string::npos) continue;
             codeStart += 3;
             size_t colon = line.find(" : ", codeStart);
             int code = std::stoi(line.substr(codeStart, colon - codeStart));
@@ -129,7 +126,7 @@ TEST_F(PakRepairTest, CommentLinesAndLaterWordsNeverMarkRecords)
     set.CloseAll();
     ASSERT_EQ(set.OpenSet(Main(), false), 1);
     EXPECT_EQ(LiveNames(set), (std::set<std::wstring>{L"#hash.upk", L";semi.upk", L"@at.upk", L"/slash.upk",
-                                                       L"KVGame/b.upk"}));
+                                                      L"KVGame/b.upk"}));
 }
 
 TEST_F(PakRepairTest, RunWithoutAListChangesNothing)
@@ -254,13 +251,13 @@ TEST_F(PakRepairTest, HostileListLinesAreReadSafely)
     injected.SetName(L"zz\nKVGame/d.upk");
     ASSERT_EQ(AppendToRepairList(&injected, kErrorCrcMismatch), 1);
     std::string list = dir.ReadFile(L"_tmp/repair.info");
-    list += std::string(4100, ' ') + "KVGame/a.upk\r\n";        // a name past the line limit
-    list += std::string(4095, 'x') + "KVGame/a.upk\r\n";        // a first word cut by the limit
-    list += std::string(300, 'y') + "\r\n";                     // longer than any name
-    list += std::string("KVGame/c.upk\0KVGame/b.upk\r\n", 27);  // a NUL ends the line's text
+    list += std::string(4100, ' ') + "KVGame/a.upk\r\n";       // a name past the line limit
+    list += std::string(4095, 'x') + "KVGame/a.upk\r\n";       // a first word cut by the limit
+    list += std::string(300, 'y') + "\r\n";                    // longer than any name
+    list += std::string("KVGame/c.upk\0KVGame/b.upk\r\n", 27); // a NUL ends the line's text
     list += std::string("\0KVGame/b.upk\r\n", 15);
-    list += "\xFF\xFE\x81 \x81\r\n\r\n   \r\n";                  // invalid CP949, blank lines
-    list += "KVGame/e.upk";                                      // no final line break
+    list += "\xFF\xFE\x81 \x81\r\n\r\n   \r\n"; // invalid CP949, blank lines
+    list += "KVGame/e.upk";                     // no final line break
     dir.WriteFile(L"_tmp/repair.info", list);
 
     CPakRepairUtil util;
@@ -278,14 +275,16 @@ TEST_F(PakRepairTest, AppendsFromManyThreadsKeepEveryLineWhole)
     constexpr int kLines = 40;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([t] {
-            for (int i = 0; i < kLines; ++i)
+        threads.emplace_back(
+            [t]
             {
-                CFileInfo r;
-                r.SetName(L"T" + std::to_wstring(t) + L"/" + std::to_wstring(i) + L".upk");
-                AppendToRepairList(&r, kErrorSumMismatch);
-            }
-        });
+                for (int i = 0; i < kLines; ++i)
+                {
+                    CFileInfo r;
+                    r.SetName(L"T" + std::to_wstring(t) + L"/" + std::to_wstring(i) + L".upk");
+                    AppendToRepairList(&r, kErrorSumMismatch);
+                }
+            });
     for (auto& th : threads)
         th.join();
     std::set<std::pair<std::string, int>> listed = ListedCodes();
@@ -337,8 +336,7 @@ TEST_F(PakRepairTest, BackupsKeepTheStoredBytesAndATrailerInsideTheRepairFolder)
     std::wstring aBackup;
     for (const std::wstring& backup : backups)
     {
-        if (backup == ListPath())
-            continue;
+        if (backup == ListPath()) continue;
         aBackup = backup;
         CFileInfo back;
         int code = 0;
@@ -391,8 +389,9 @@ TEST_F(PakRepairTest, CommandLineOptions)
     const wchar_t* one[] = {L"repair"};
     EXPECT_EQ(util.ParseArguments(1, one), kErrorInvalidParameter);
 
-    const wchar_t* args[] = {L"repair", L"@pakname", L"game.pak", L"stray",   L"@url", L"http://127.0.0.1/p",
-                             L"@skipencode", L"1", L"@skipendstate", L"0", L"@url"};
+    const wchar_t* args[] = {
+        L"repair",      L"@pakname", L"game.pak",      L"stray", L"@url", L"http://127.0.0.1/p",
+        L"@skipencode", L"1",        L"@skipendstate", L"0",     L"@url"};
     ASSERT_EQ(util.ParseArguments(11, args), 1);
     EXPECT_EQ(util.Arguments().size(), 10u);
     EXPECT_EQ(util.PakPath(1), L"../game.pak");

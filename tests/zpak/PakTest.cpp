@@ -1,3 +1,4 @@
+#include "zpak/pak/Pak.h"
 #include "tests/support/PakBuilder.h"
 #include "tests/support/ScopedValue.h"
 #include "tests/support/TempDir.h"
@@ -7,7 +8,6 @@
 #include "zpak/common/NotifyHooks.h"
 #include "zpak/crc/Crc32.h"
 #include "zpak/file/File.h"
-#include "zpak/pak/Pak.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -37,12 +37,10 @@ protected:
     std::string Extract(CPak& pak, const std::wstring& name)
     {
         const CFileInfo* r = pak.FindByPath(name);
-        if (!r)
-            return "<missing>";
+        if (!r) return "<missing>";
         char* data = nullptr;
         uint32_t length = 0;
-        if (pak.ReadFileData(r, true, &data, &length) != 1)
-            return "<unreadable>";
+        if (pak.ReadFileData(r, true, &data, &length) != 1) return "<unreadable>";
         std::string s(data, length);
         FreeBuffer(data);
         return s;
@@ -108,7 +106,8 @@ TEST_F(PakFixture, DamagedTablesNeverCrashTheReader)
         ASSERT_EQ(AddFile(pak, L"b.bin", testsupport::RandomBytes(3000, 4)), 1);
     }
     const std::string good = dir.ReadFile(L"game.pak");
-    auto put = [](std::string& s, size_t at, uint32_t v) {
+    auto put = [](std::string& s, size_t at, uint32_t v)
+    {
         for (int i = 0; i < 4; ++i)
             s[at + i] = static_cast<char>(v >> (8 * i));
     };
@@ -118,10 +117,12 @@ TEST_F(PakFixture, DamagedTablesNeverCrashTheReader)
         void (*spoil)(std::string&, decltype(put)&);
         size_t expected;
     } cases[] = {
-        {"a record pointing past the end", [](std::string& s, decltype(put)& p) { p(s, 512012 + 12, 1u << 30); }, 1},
+        {"a record pointing past the end",
+         [](std::string& s, decltype(put)& p) { p(s, 512012 + 12, 1u << 30); }, 1},
         {"a record with a bad sign", [](std::string& s, decltype(put)& p) { p(s, 512012 + 68, 0); }, 1},
         {"a count of four billion", [](std::string& s, decltype(put)& p) { p(s, 512008, 0xFFFFFFFFu); }, 0},
-        {"a count running into the data area", [](std::string& s, decltype(put)& p) { p(s, 512008, 30000); }, 0},
+        {"a count running into the data area", [](std::string& s, decltype(put)& p) { p(s, 512008, 30000); },
+         0},
         {"a file cut inside the table", [](std::string& s, decltype(put)&) { s.resize(512012 + 700); }, 0},
         {"no table at all", [](std::string& s, decltype(put)&) { s.resize(1000); }, 0},
     };
@@ -285,7 +286,8 @@ TEST_F(PakFixture, CompressedEntriesAndTheBrokenFileHook)
     dir.WriteFile(L"game.pak", bytes);
     static int reported = 0;
     reported = 0;
-    testsupport::ScopedValue hook(GetNotifyHooks().brokenFile, [](const CFileInfo*, int code) { reported = code; });
+    testsupport::ScopedValue hook(GetNotifyHooks().brokenFile,
+                                  [](const CFileInfo*, int code) { reported = code; });
     CPak again;
     ASSERT_EQ(again.Open(PakPath(), false), 1);
     EXPECT_EQ(Extract(again, L"Text/readme.txt"), "<unreadable>");
@@ -325,7 +327,8 @@ TEST_F(PakFixture, DamagedPlainFileIsNotLeftBehindWhenExtracted)
 
     static int reported = 0;
     reported = 0;
-    testsupport::ScopedValue hook(GetNotifyHooks().brokenFile, [](const CFileInfo*, int code) { reported = code; });
+    testsupport::ScopedValue hook(GetNotifyHooks().brokenFile,
+                                  [](const CFileInfo*, int code) { reported = code; });
     CPak again;
     ASSERT_EQ(again.Open(PakPath(), false), 1);
     testsupport::TempDir target;
@@ -344,7 +347,8 @@ TEST_F(PakFixture, ServerDataThatCannotBeReadBackIsNeverStored)
     const std::string stream(packed, packedSize);
     FreeBuffer(packed);
     // A normal server record: one zlib stream that unpacks to the file.
-    auto serverRecord = [&](const wchar_t* name) {
+    auto serverRecord = [&](const wchar_t* name)
+    {
         CFileInfo r;
         r.SetName(name);
         r.base.Loc = kLocPak;
@@ -384,8 +388,7 @@ TEST_F(PakFixture, ServerDataThatCannotBeReadBackIsNeverStored)
             continue;
         }
         EXPECT_NE(r, 1) << c.what;
-        if (c.expected != 0)
-            EXPECT_EQ(r, c.expected) << c.what;
+        if (c.expected != 0) EXPECT_EQ(r, c.expected) << c.what;
         EXPECT_TRUE(!stored || stored->base.deleted == 1) << c.what << ": no live record of unreadable data";
     }
 }

@@ -1,3 +1,4 @@
+#include "zpak/file/ResumableCopy.h"
 #include "platform/text/TextCodec.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ScopedTransferLimits.h"
@@ -7,7 +8,6 @@
 #include "zpak/common/Stopper.h"
 #include "zpak/file/File.h"
 #include "zpak/file/FileHttp.h"
-#include "zpak/file/ResumableCopy.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -62,7 +62,10 @@ TEST_F(ResumableCopy, EveryStartEndsWithTheServersBytes)
     const sCase cases[] = {
         {"nothing held", "", {}, {""}},
         {"half held: the rest by range", body.substr(0, 120000), {}, {"", "bytes=120000-"}},
-        {"range ignored: from the start again", body.substr(0, 120000), {.ignoreRange = true}, {"", "bytes=120000-"}},
+        {"range ignored: from the start again",
+         body.substr(0, 120000),
+         {.ignoreRange = true},
+         {"", "bytes=120000-"}},
         {"longer than the server's: from the start", body + "tail", {}, {""}},
         {"complete: nothing more asked", body, {}, {""}},
     };
@@ -70,8 +73,7 @@ TEST_F(ResumableCopy, EveryStartEndsWithTheServersBytes)
     {
         SCOPED_TRACE(c.name);
         DeleteFile(dir.Join(L"f.bin"));
-        if (!c.held.empty())
-            dir.WriteFile(L"f.bin", c.held);
+        if (!c.held.empty()) dir.WriteFile(L"f.bin", c.held);
         server.SetFault("/f.bin", c.fault);
         server.ResetCounters();
         EXPECT_EQ(Download(), 1);
@@ -96,7 +98,8 @@ TEST_F(ResumableCopy, ShortBodyFailsKeepsThePartAndTheNextRunCompletesIt)
 // one that is merely slow but above the floor completes.
 TEST_F(ResumableCopy, StallAndCrawlBelowTheFloorEndAsAStall)
 {
-    testsupport::ScopedTransferLimits limits({.stall = 500ms, .floorBytesPerSecond = 20000, .floorWindow = 400ms});
+    testsupport::ScopedTransferLimits limits(
+        {.stall = 500ms, .floorBytesPerSecond = 20000, .floorWindow = 400ms});
     struct sCase
     {
         const char* name;

@@ -23,7 +23,10 @@ std::string Bytes(size_t n, unsigned seed, bool compressible = true)
     return s;
 }
 
-uint32_t Crc(const std::string& s) { return CCrc32::Get().Update(s.data(), s.size(), 0); }
+uint32_t Crc(const std::string& s)
+{
+    return CCrc32::Get().Update(s.data(), s.size(), 0);
+}
 
 std::string Zlib(const std::string& plain)
 {
@@ -111,7 +114,8 @@ TEST(Transfer, DownloadDecodeChecksEveryStageAndWritesThePlainBytes)
 {
     std::string plain = Bytes(150000, 3);
     std::string stream = Zlib(plain);
-    auto recordFor = [&](uint32_t loc) {
+    auto recordFor = [&](uint32_t loc)
+    {
         CFileInfo r;
         r.base.size = static_cast<uint32_t>(stream.size());
         r.base.unzipsize = static_cast<uint32_t>(plain.size());

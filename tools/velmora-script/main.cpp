@@ -16,11 +16,11 @@
 // rest still runs); 2 for usage.
 #include "launcher/app/Components.h"
 #include "launcher/app/RestartProcess.h"
+#include "launcher/app/UpdaterStopFlag.h"
 #include "launcher/info/GameInfo.h"
 #include "launcher/info/GameInfoManager.h"
 #include "launcher/info/LauncherInfo.h"
 #include "launcher/script/LauncherScriptLua.h"
-#include "launcher/app/UpdaterStopFlag.h"
 #include "launcher/workflow/LauncherImplement.h"
 #include "platform/process/CommandLine.h"
 #include "platform/text/TextCodec.h"
@@ -110,8 +110,8 @@ void PrintMember(const std::string& name, const COwnedText& text, unsigned codeP
 void PrintRecords(CScriptCheckApp& app)
 {
     static const char* const kGameNames[kGameInfoTextCount] = {
-        "ServerURL",  "PakDir",    "PakName",    "ExeFileName", "Argument", "GameVersion",
-        "DefaultWebAddress", "Exe32Path", "Exe64Path", "InstallUrl", "Env", "BIUrl"};
+        "ServerURL",         "PakDir",    "PakName",   "ExeFileName", "Argument", "GameVersion",
+        "DefaultWebAddress", "Exe32Path", "Exe64Path", "InstallUrl",  "Env",      "BIUrl"};
     CGameInfo& game = app.GameInfo();
     unsigned codePage = app.Host().GetCodePage();
     std::printf("GameInfo.Loaded: %d\n", game.IsLoaded() ? 1 : 0);
@@ -129,14 +129,16 @@ void PrintRecords(CScriptCheckApp& app)
         std::string prefix = "DistPackageInfo[" + std::to_string(i + 1) + "].";
         PrintMember(prefix + "strInstallFileURL", packages[i]->strInstallFileURL, codePage);
         PrintMember(prefix + "strInstallFileName", packages[i]->strInstallFileName, codePage);
-        PrintMember(prefix + "strInstallFileNameArguments", packages[i]->strInstallFileNameArguments, codePage);
+        PrintMember(prefix + "strInstallFileNameArguments", packages[i]->strInstallFileNameArguments,
+                    codePage);
         PrintMember(prefix + "strCustomCheckFunctionName", packages[i]->strCustomCheckFunctionName, codePage);
     }
 
     const sLauncherProcessStatusFunction& functions = *game.GetLauncherProcessStatusFunctionList();
     const std::string prefix = "LauncherProcessStatusFunction.";
     PrintMember(prefix + "strFunction_LauncherSameGame", functions.strFunction_LauncherSameGame, codePage);
-    PrintMember(prefix + "strFunction_LauncherNotSameGame", functions.strFunction_LauncherNotSameGame, codePage);
+    PrintMember(prefix + "strFunction_LauncherNotSameGame", functions.strFunction_LauncherNotSameGame,
+                codePage);
     PrintMember(prefix + "strFunction_Application", functions.strFunction_Application, codePage);
     PrintMember(prefix + "strFunction_Patcher", functions.strFunction_Patcher, codePage);
 }
@@ -163,8 +165,7 @@ int CheckingAlert(lua_State* L)
     auto* check = static_cast<sCheck*>(lua_touserdata(L, lua_upvalueindex(1)));
     size_t length = 0;
     const char* text = lua_tolstring(L, 1, &length);
-    if (text)
-        std::fwrite(text, 1, length, stderr);
+    if (text) std::fwrite(text, 1, length, stderr);
     std::fputc('\n', stderr);
     lua_Debug caller;
     if (lua_getstack(L, 1, &caller) && lua_getinfo(L, "S", &caller) && std::strcmp(caller.what, "C") == 0)
@@ -174,8 +175,7 @@ int CheckingAlert(lua_State* L)
     {
         lua_pushvalue(L, 1);
         // The report is on stderr already; a failing _ALERT of the script adds nothing to it.
-        if (lua_pcall(L, 1, 0, 0) != 0)
-            lua_pop(L, 1);
+        if (lua_pcall(L, 1, 0, 0) != 0) lua_pop(L, 1);
     }
     return 0;
 }
@@ -244,8 +244,7 @@ bool ParseSeconds(const char* text, int& seconds)
 {
     char* end = nullptr;
     long value = std::strtol(text, &end, 10);
-    if (!end || *end != '\0' || end == text || value < 1 || value > 86400)
-        return false;
+    if (!end || *end != '\0' || end == text || value < 1 || value > 86400) return false;
     seconds = static_cast<int>(value);
     return true;
 }
@@ -346,8 +345,7 @@ int main(int argc, char** argv)
     }
     if (callName) std::printf("%d\n", host.CallScriptFunction(callName));
     if (printRecords) PrintRecords(app);
-    if (check.errors > 0)
-        exitCode = 1;
+    if (check.errors > 0) exitCode = 1;
 
     SetCurrentScript(nullptr);
     host.Finalize();

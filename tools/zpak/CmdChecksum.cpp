@@ -12,8 +12,7 @@ namespace zpak_cli
 
 int CmdCrc(const Args& args)
 {
-    if (args.empty())
-        return 2;
+    if (args.empty()) return 2;
     int exitCode = 0;
     ZP::CCrc32& crc = ZP::CCrc32::Get();
     for (const std::string& name : args)
@@ -46,8 +45,7 @@ int CmdCrc(const Args& args)
 
 int CmdHash(const Args& args)
 {
-    if (args.size() != 1)
-        return 2;
+    if (args.size() != 1) return 2;
     std::wstring name = platform::text::Utf8ToWide(args[0]);
     ZP::CCrc32& crc = ZP::CCrc32::Get();
     static const char* const kLabels[] = {"PathKey", "NameKey", "ExtKey", "DirKey"};

@@ -9,8 +9,7 @@ namespace zpak_cli
 
 int CmdFetch(const Args& args)
 {
-    if (args.size() != 2)
-        return 2;
+    if (args.size() != 2) return 2;
     std::wstring url = platform::text::Utf8ToWide(args[0]);
     std::wstring path = platform::text::Utf8ToWide(args[1]);
     int r;

@@ -19,18 +19,26 @@ namespace zpak_cli
 {
 namespace
 {
-std::wstring Wide(const std::string& s) { return platform::text::Utf8ToWide(s); }
-std::string Narrow(const std::wstring& s) { return platform::text::WideToUtf8(s); }
+std::wstring Wide(const std::string& s)
+{
+    return platform::text::Utf8ToWide(s);
+}
+std::string Narrow(const std::wstring& s)
+{
+    return platform::text::WideToUtf8(s);
+}
 
-void Warn(const std::wstring& name, int code) { PrintError(code, name); }
+void Warn(const std::wstring& name, int code)
+{
+    PrintError(code, name);
+}
 } // namespace
 
 int CmdAdd(const Args& arguments)
 {
     Args args = arguments;
     const bool wait = TakeWaitFlag(args);
-    if (args.size() != 2 && !(args.size() == 4 && args[2] == "--method"))
-        return 2;
+    if (args.size() != 2 && !(args.size() == 4 && args[2] == "--method")) return 2;
     uint32_t method = ZP::kZipNone;
     if (args.size() == 4)
     {
@@ -43,12 +51,10 @@ int CmdAdd(const Args& arguments)
     }
     std::wstring folder = Wide(args[1]);
     ZP::CLocalFile scan;
-    if (!scan.Scan(folder, true, false, nullptr, true))
-        return PrintError(ZP::kErrorFileSearch);
+    if (!scan.Scan(folder, true, false, nullptr, true)) return PrintError(ZP::kErrorFileSearch);
     ZP::CPakLock lock;
     ZP::CPakMgr set;
-    if (OpenPakSet(set, lock, args[0], true, wait) != 0)
-        return 1;
+    if (OpenPakSet(set, lock, args[0], true, wait) != 0) return 1;
 
     int r;
     uint64_t total = 0, done = 0;
@@ -105,18 +111,16 @@ int CmdLs(const Args& arguments)
 {
     Args args = arguments;
     const bool wait = TakeWaitFlag(args);
-    if (args.size() != 1)
-        return 2;
+    if (args.size() != 1) return 2;
     ZP::CPakLock lock;
     ZP::CPakMgr set;
-    if (OpenPakSet(set, lock, args[0], false, wait) != 0)
-        return 1;
+    if (OpenPakSet(set, lock, args[0], false, wait) != 0) return 1;
     std::printf("Name\tVolume\tFilePos\tsize\tOrgSize\tzip\tenc\tdeleted\tLoc\tOrgCrc\n");
     for (const ZP::CFileInfo* rec : set.MergedIndex())
     {
         const ZP::sFileInfoBase& b = rec->base;
-        std::printf("%s\t%u\t%u\t%u\t%u\t%u\t%u\t%u\t%u\t%08x\n", PrintableName(rec->Name()).c_str(), rec->Volume,
-                    b.FilePos, b.size, b.OrgSize, b.zip, b.enc, b.deleted, b.Loc, b.OrgCrc);
+        std::printf("%s\t%u\t%u\t%u\t%u\t%u\t%u\t%u\t%u\t%08x\n", PrintableName(rec->Name()).c_str(),
+                    rec->Volume, b.FilePos, b.size, b.OrgSize, b.zip, b.enc, b.deleted, b.Loc, b.OrgCrc);
     }
     // What could be read is listed; a set that could not be read in full is still a failure.
     return ReportDamage(set) ? PrintError(ZP::kErrorPakBroken) : 0;
@@ -125,23 +129,23 @@ int CmdLs(const Args& arguments)
 namespace
 {
 std::wstring g_extracting;
-void OnExtractFile(const wchar_t* name) { g_extracting = name ? name : L""; }
+void OnExtractFile(const wchar_t* name)
+{
+    g_extracting = name ? name : L"";
+}
 } // namespace
 
 int CmdExtract(const Args& arguments)
 {
     Args args = arguments;
     const bool wait = TakeWaitFlag(args);
-    if (args.size() != 2)
-        return 2;
+    if (args.size() != 2) return 2;
     ZP::CPakLock lock;
     {
         // A set that cannot be read in full is not extracted in part.
         ZP::CPakMgr set;
-        if (OpenPakSet(set, lock, args[0], false, wait) != 0)
-            return 1;
-        if (ReportDamage(set))
-            return PrintError(ZP::kErrorPakBroken);
+        if (OpenPakSet(set, lock, args[0], false, wait) != 0) return 1;
+        if (ReportDamage(set)) return PrintError(ZP::kErrorPakBroken);
     }
     CProgressLine progress("bytes of the current file");
     ZP::sNotifyHooks& hooks = ZP::GetNotifyHooks();
@@ -150,8 +154,7 @@ int CmdExtract(const Args& arguments)
     ZP::CPakMgr set;
     int r = set.Unpack(Wide(args[0]), Wide(args[1]));
     hooks.extractFileBegin = nullptr;
-    if (r == 1)
-        return 0;
+    if (r == 1) return 0;
     progress.Finish();
     r = r == 0 ? ZP::kErrorUnpack : r;
     if (!g_extracting.empty())
@@ -166,12 +169,10 @@ int CmdCompact(const Args& arguments)
 {
     Args args = arguments;
     const bool wait = TakeWaitFlag(args);
-    if (args.size() != 1)
-        return 2;
+    if (args.size() != 1) return 2;
     ZP::CPakLock lock;
     ZP::CPakMgr set;
-    if (OpenPakSet(set, lock, args[0], true, wait) != 0)
-        return 1;
+    if (OpenPakSet(set, lock, args[0], true, wait) != 0) return 1;
     return set.CompactAll(true) ? 0 : PrintError(ZP::kErrorStopped);
 }
 
@@ -179,12 +180,10 @@ int CmdRm(const Args& arguments)
 {
     Args args = arguments;
     const bool wait = TakeWaitFlag(args);
-    if (args.size() < 2)
-        return 2;
+    if (args.size() < 2) return 2;
     ZP::CPakLock lock;
     ZP::CPakMgr set;
-    if (OpenPakSet(set, lock, args[0], true, wait) != 0)
-        return 1;
+    if (OpenPakSet(set, lock, args[0], true, wait) != 0) return 1;
     int missing = 0;
     for (size_t i = 1; i < args.size(); ++i)
     {

@@ -20,10 +20,8 @@ int CmdPatch(const Args& arguments)
     const bool wait = TakeWaitFlag(args);
     auto verify = std::find(args.begin(), args.end(), std::string("--verify"));
     const bool verifyAll = verify != args.end();
-    if (verifyAll)
-        args.erase(verify);
-    if (args.size() < 3 || (args.size() - 3) % 2 != 0)
-        return 2;
+    if (verifyAll) args.erase(verify);
+    if (args.size() < 3 || (args.size() - 3) % 2 != 0) return 2;
     CDownloader downloader;
     downloader.SetWaitForLock(wait);
     // Every stored file is read back before comparing, so damage nobody listed is fetched again.
@@ -31,11 +29,11 @@ int CmdPatch(const Args& arguments)
     downloader.AddUrl(platform::text::Utf8ToWide(args[0]));
     for (size_t i = 3; i + 1 < args.size(); i += 2)
     {
-        if (args[i] != "--url")
-            return 2;
+        if (args[i] != "--url") return 2;
         downloader.AddUrl(platform::text::Utf8ToWide(args[i + 1]));
     }
-    std::wstring game = ZP::RemoveTrailingSeparator(ZP::BackslashToSlash(platform::text::Utf8ToWide(args[1])));
+    std::wstring game =
+        ZP::RemoveTrailingSeparator(ZP::BackslashToSlash(platform::text::Utf8ToWide(args[1])));
     std::wstring pak = platform::text::Utf8ToWide(args[2]);
     ZP::CreateFolderTree(game);
     // The run's lines go to the game folder's log, as the launcher's go beside the launcher.
@@ -45,7 +43,8 @@ int CmdPatch(const Args& arguments)
     int r;
     {
         CProgressLine files("files");
-        downloader.Hooks().fileCountProgress = [&files](uint32_t total, uint32_t done) { files.Update(done, total); };
+        downloader.Hooks().fileCountProgress = [&files](uint32_t total, uint32_t done)
+        { files.Update(done, total); };
         r = downloader.Run(game, pak);
         downloader.Hooks().fileCountProgress = nullptr;
     }

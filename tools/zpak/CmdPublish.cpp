@@ -28,7 +28,8 @@ bool Matches(const std::wstring& pattern, const std::wstring& text)
     {
         if (p < pattern.size() && pattern[p] == L'*')
             star = p++, mark = t;
-        else if (p < pattern.size() && platform::text::ToUpper(pattern[p]) == platform::text::ToUpper(text[t]))
+        else if (p < pattern.size() &&
+                 platform::text::ToUpper(pattern[p]) == platform::text::ToUpper(text[t]))
             ++p, ++t;
         else if (star != std::wstring::npos)
             p = star + 1, t = ++mark;
@@ -43,8 +44,7 @@ bool Matches(const std::wstring& pattern, const std::wstring& text)
 bool MatchesAny(const std::vector<std::wstring>& patterns, const std::wstring& name)
 {
     for (const auto& p : patterns)
-        if (Matches(p, name))
-            return true;
+        if (Matches(p, name)) return true;
     return false;
 }
 
@@ -69,7 +69,8 @@ bool TransportForm(const std::string& plain, ZP::CFileInfo& record, std::string&
     if (!loose && record.base.zip == ZP::kZipLzma)
     {
         sBuffer packed;
-        if (!ZP::Compress(ZP::kZipLzma, &packed.data, &packed.size, plain.data(), static_cast<uint32_t>(plain.size())))
+        if (!ZP::Compress(ZP::kZipLzma, &packed.data, &packed.size, plain.data(),
+                          static_cast<uint32_t>(plain.size())))
             return false;
         out.assign(packed.data, packed.size);
         record.base.unzipsize = static_cast<uint32_t>(plain.size());
@@ -79,7 +80,8 @@ bool TransportForm(const std::string& plain, ZP::CFileInfo& record, std::string&
     else
     {
         sBuffer stream;
-        if (!ZP::Compress(ZP::kZipZlib, &stream.data, &stream.size, plain.data(), static_cast<uint32_t>(plain.size())))
+        if (!ZP::Compress(ZP::kZipZlib, &stream.data, &stream.size, plain.data(),
+                          static_cast<uint32_t>(plain.size())))
             return false;
         if (loose && stream.size >= ZP::kLargeFileBytes)
             out = plain; // a large loose file travels raw
@@ -99,8 +101,7 @@ bool TransportForm(const std::string& plain, ZP::CFileInfo& record, std::string&
 
 int CmdPublish(const Args& args)
 {
-    if (args.size() < 2 || args.size() % 2 != 0)
-        return 2;
+    if (args.size() < 2 || args.size() % 2 != 0) return 2;
     std::vector<std::wstring> loose, lzma;
     for (size_t i = 2; i + 1 < args.size(); i += 2)
     {
@@ -111,11 +112,12 @@ int CmdPublish(const Args& args)
         else
             return 2;
     }
-    const std::wstring game = ZP::RemoveTrailingSeparator(ZP::BackslashToSlash(platform::text::Utf8ToWide(args[0])));
-    const std::wstring root = ZP::RemoveTrailingSeparator(ZP::BackslashToSlash(platform::text::Utf8ToWide(args[1])));
+    const std::wstring game =
+        ZP::RemoveTrailingSeparator(ZP::BackslashToSlash(platform::text::Utf8ToWide(args[0])));
+    const std::wstring root =
+        ZP::RemoveTrailingSeparator(ZP::BackslashToSlash(platform::text::Utf8ToWide(args[1])));
     ZP::CLocalFile scan;
-    if (!scan.Scan(game, true, true, nullptr, true))
-        return PrintError(ZP::kErrorFileSearch);
+    if (!scan.Scan(game, true, true, nullptr, true)) return PrintError(ZP::kErrorFileSearch);
 
     // A cut name would be listed under one name and stored as a ".dat" under another: every client
     // patch would fail. Nothing is published while one is too long.
@@ -127,8 +129,7 @@ int CmdPublish(const Args& args)
                          platform::text::WideToUtf8(ZP::GetMessageText(ZP::kErrorNameTooLong)).c_str());
             ++tooLong;
         }
-    if (tooLong)
-        return PrintError(ZP::kErrorNameTooLong);
+    if (tooLong) return PrintError(ZP::kErrorNameTooLong);
 
     ZP::vFileInfo list;
     uint64_t total = 0, done = 0;
@@ -138,28 +139,25 @@ int CmdPublish(const Args& args)
     for (size_t i = 0; i < scan.Count(); ++i)
     {
         const std::wstring& name = scan.Paths()[i];
-        if (scan.Sizes()[i] > 0xFFFFFFFFULL)
-            return PrintError(ZP::kErrorFileSize);
+        if (scan.Sizes()[i] > 0xFFFFFFFFULL) return PrintError(ZP::kErrorFileSize);
         std::string plain;
-        if (!ZP::ReadWholeFile(ZP::JoinPath(game, name), plain))
-            return PrintError(ZP::kErrorFileRead);
+        if (!ZP::ReadWholeFile(ZP::JoinPath(game, name), plain)) return PrintError(ZP::kErrorFileRead);
         auto* record = new ZP::CFileInfo;
         list.Add(record);
         record->SetName(name);
         record->base.NameLen = static_cast<uint32_t>(name.size() + 1);
         record->base.Loc = MatchesAny(loose, name) ? ZP::kLocLoose : ZP::kLocPak;
-        record->base.zip = record->base.Loc == ZP::kLocPak && MatchesAny(lzma, name) ? ZP::kZipLzma : ZP::kZipNone;
+        record->base.zip =
+            record->base.Loc == ZP::kLocPak && MatchesAny(lzma, name) ? ZP::kZipLzma : ZP::kZipNone;
         record->base.OrgSize = static_cast<uint32_t>(plain.size());
         record->base.FileTime = static_cast<uint32_t>(scan.LastWriteTimes()[i]);
         record->FillDateTimeIfEmpty();
         std::string transport;
-        if (!TransportForm(plain, *record, transport))
-            return PrintError(ZP::kErrorCompress);
+        if (!TransportForm(plain, *record, transport)) return PrintError(ZP::kErrorCompress);
         std::wstring stamp = ZP::FormatWide(63, L"%08d_%06d", record->base.Date, record->base.Time);
         std::wstring dat = root + L"/Datas/" + name + L"_" + stamp + L".dat";
         ZP::CreateParentFolders(dat);
-        if (!ZP::WriteWholeFile(dat, transport))
-            return PrintError(ZP::kErrorFileWrite);
+        if (!ZP::WriteWholeFile(dat, transport)) return PrintError(ZP::kErrorFileWrite);
         done += plain.size();
         progress.Update(done, total);
     }
@@ -171,17 +169,14 @@ int CmdPublish(const Args& args)
     {
         ZP::CFile out;
         int r = out.Open(listFile.c_str(), ZP::kModeCreate, 0);
-        if (r != 1)
-            return PrintError(r);
+        if (r != 1) return PrintError(r);
         ZP::sFileListSaveLoad header;
         header.list = &list;
-        if ((r = ZP::CFileInfoUtil::SaveFileList(&out, &header)) != 1)
-            return PrintError(r);
+        if ((r = ZP::CFileInfoUtil::SaveFileList(&out, &header)) != 1) return PrintError(r);
     }
     int r = ZP::WriteZip(root + L"/Info/ServerFiles.zip", {{"_tmp/ServerFiles.info", listFile}});
     ZP::DeleteFile(listFile);
-    if (r != 1)
-        return PrintError(r);
+    if (r != 1) return PrintError(r);
 
     const std::wstring versionFile = root + L"/Version/FileInfoVersion.ver";
     ZP::sListVersion version{ZP::kDefaultListVersion, L"Info/ServerFiles.zip"};
@@ -190,7 +185,8 @@ int CmdPublish(const Args& args)
         uint32_t read = 0;
         ZP::sListVersion old;
         if (previous.Open(versionFile.c_str(), ZP::kModeRead, 0) == 1 &&
-            ZP::CFileInfoUtil::ReadVersionRecord(&previous, &old, &read) == 1 && read == ZP::kVersionRecordBytes)
+            ZP::CFileInfoUtil::ReadVersionRecord(&previous, &old, &read) == 1 &&
+            read == ZP::kVersionRecordBytes)
             version.version = old.version + 1;
     }
     ZP::CreateParentFolders(versionFile);

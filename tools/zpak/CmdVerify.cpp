@@ -16,7 +16,10 @@ namespace zpak_cli
 {
 namespace
 {
-bool IsLivePacked(const ZP::CFileInfo* r) { return r && r->base.Loc == ZP::kLocPak && r->base.deleted != 1; }
+bool IsLivePacked(const ZP::CFileInfo* r)
+{
+    return r && r->base.Loc == ZP::kLocPak && r->base.deleted != 1;
+}
 
 void PrintFinding(const std::wstring& name, int code)
 {
@@ -37,16 +40,15 @@ int CmdVerify(const Args& arguments)
         return 2;
     ZP::CPakLock lock;
     ZP::CPakMgr set;
-    if (OpenPakSet(set, lock, args[0], false, wait) != 0)
-        return 1;
+    if (OpenPakSet(set, lock, args[0], false, wait) != 0) return 1;
     // The patcher looks for the list in the game folder, which holds the pak unless told otherwise.
-    if (game.empty())
-        game = ZP::CPakLock::FolderOfPak(platform::text::Utf8ToWide(args[0]));
+    if (game.empty()) game = ZP::CPakLock::FolderOfPak(platform::text::Utf8ToWide(args[0]));
     ZP::CPakRepairUtil repair; // points the list at "_tmp": the game folder is set after it
     ZP::CPakRepair::Get().SetFolder(0, ZP::BackslashToSlash(ZP::JoinPath(game, L"_tmp")));
 
     int damaged = 0;
-    auto found = [&damaged](const ZP::CFileInfo& record, int code) {
+    auto found = [&damaged](const ZP::CFileInfo& record, int code)
+    {
         PrintFinding(record.Name(), code);
         ZP::AppendToRepairList(&record, code);
         ++damaged;
@@ -64,14 +66,12 @@ int CmdVerify(const Args& arguments)
 
     uint64_t total = 0, done = 0;
     for (const ZP::CFileInfo* rec : set.MergedIndex())
-        if (IsLivePacked(rec))
-            total += rec->base.size;
+        if (IsLivePacked(rec)) total += rec->base.size;
     CProgressLine progress;
     for (const ZP::CFileInfo* rec : set.MergedIndex())
     {
         ZP::CPak* volume = IsLivePacked(rec) ? set.VolumeAt(rec->Volume) : nullptr;
-        if (!volume)
-            continue;
+        if (!volume) continue;
         int code = ZP::CPakRepairUtil::VerifyRecord(*volume, *rec, false);
         if (code != 1)
         {
@@ -83,8 +83,9 @@ int CmdVerify(const Args& arguments)
     }
     progress.Finish();
     if (damaged)
-        std::fprintf(stderr, "zpak: %d damaged file(s) put on the repair list %s: the next patch fetches them again\n",
-                     damaged, PrintableName(ZP::CPakRepair::Get().Path()).c_str());
+        std::fprintf(
+            stderr, "zpak: %d damaged file(s) put on the repair list %s: the next patch fetches them again\n",
+            damaged, PrintableName(ZP::CPakRepair::Get().Path()).c_str());
     return damaged || volumeDamage ? 1 : 0;
 }
 

@@ -9,7 +9,10 @@
 namespace zpak_cli
 {
 
-int PrintError(int code) { return PrintError(code, std::wstring()); }
+int PrintError(int code)
+{
+    return PrintError(code, std::wstring());
+}
 
 int PrintError(int code, const std::wstring& subject)
 {

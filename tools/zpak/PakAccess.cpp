@@ -15,8 +15,7 @@ void Explain(const ZP::CPak& pak)
 {
     const ZP::sPakDamage& d = pak.Damage();
     const std::string path = PrintableName(pak.Path());
-    if (d.notAPak)
-        std::fprintf(stderr, "zpak: %s: no pak header\n", path.c_str());
+    if (d.notAPak) std::fprintf(stderr, "zpak: %s: no pak header\n", path.c_str());
     if (d.tableUnreadable)
         std::fprintf(stderr, "zpak: %s: the info table cannot be read to its end\n", path.c_str());
     if (d.dropped)
@@ -41,15 +40,13 @@ int OpenPakSet(ZP::CPakMgr& set, ZP::CPakLock& lock, const std::string& pak, boo
     int r = lock.Acquire({ZP::CPakLock::FolderOfPak(path)}, write, wait);
     if (r == ZP::kErrorPakLocked)
         std::fprintf(stderr, "zpak: %s is in use by another run (try --wait)\n", pak.c_str());
-    if (r != 1)
-        return PrintError(r);
+    if (r != 1) return PrintError(r);
     r = set.OpenSet(path, write, false);
     if (r == ZP::kErrorPakBroken)
     {
         // The set was closed again: open it for reading only to say what is wrong.
         ZP::CPakMgr look;
-        if (look.OpenSet(path, false) == 1)
-            ReportDamage(look);
+        if (look.OpenSet(path, false) == 1) ReportDamage(look);
         std::fprintf(stderr, "zpak: %s: damaged, left as it is (a patch run rebuilds it)\n", pak.c_str());
     }
     return r == 1 ? 0 : PrintError(r);

@@ -19,22 +19,35 @@ const sCommand kCommands[] = {
     {"hash", "hash NAME          the four name keys of a pak entry name", zpak_cli::CmdHash},
     {"fetch", "fetch URL FILE     download URL to FILE, resuming a partial FILE", zpak_cli::CmdFetch},
     {"info", "info FILE.info     the header and records of a file list", zpak_cli::CmdInfo},
-    {"add", "add PAK FOLDER [--method none|zlib|lzma] [--wait]\n"
-            "                     add every file below FOLDER to the pak set PAK", zpak_cli::CmdAdd},
+    {"add",
+     "add PAK FOLDER [--method none|zlib|lzma] [--wait]\n"
+     "                     add every file below FOLDER to the pak set PAK",
+     zpak_cli::CmdAdd},
     {"ls", "ls PAK [--wait]    the records of a pak set", zpak_cli::CmdLs},
-    {"extract", "extract PAK FOLDER [--wait]\n"
-                "                     unpack a pak set into FOLDER", zpak_cli::CmdExtract},
-    {"compact", "compact PAK [--wait]\n"
-                "                     squeeze the free space out of a pak set", zpak_cli::CmdCompact},
-    {"rm", "rm PAK NAME... [--wait]\n"
-           "                     delete records from a pak set", zpak_cli::CmdRm},
-    {"publish", "publish GAMEFOLDER SERVERROOT [--loose GLOB]... [--lzma GLOB]...\n"
-                "                     write the patch server layout for a game folder", zpak_cli::CmdPublish},
-    {"patch", "patch URL GAMEFOLDER PAKNAME [--url URL]... [--verify] [--wait]\n"
-              "                     bring a game folder in line with a patch server", zpak_cli::CmdPatch},
-    {"verify", "verify PAK [--game FOLDER] [--wait]\n"
-               "                     read back every packed record, name the damaged ones and put them\n"
-               "                     on the game folder's repair list (the pak's folder by default)",
+    {"extract",
+     "extract PAK FOLDER [--wait]\n"
+     "                     unpack a pak set into FOLDER",
+     zpak_cli::CmdExtract},
+    {"compact",
+     "compact PAK [--wait]\n"
+     "                     squeeze the free space out of a pak set",
+     zpak_cli::CmdCompact},
+    {"rm",
+     "rm PAK NAME... [--wait]\n"
+     "                     delete records from a pak set",
+     zpak_cli::CmdRm},
+    {"publish",
+     "publish GAMEFOLDER SERVERROOT [--loose GLOB]... [--lzma GLOB]...\n"
+     "                     write the patch server layout for a game folder",
+     zpak_cli::CmdPublish},
+    {"patch",
+     "patch URL GAMEFOLDER PAKNAME [--url URL]... [--verify] [--wait]\n"
+     "                     bring a game folder in line with a patch server",
+     zpak_cli::CmdPatch},
+    {"verify",
+     "verify PAK [--game FOLDER] [--wait]\n"
+     "                     read back every packed record, name the damaged ones and put them\n"
+     "                     on the game folder's repair list (the pak's folder by default)",
      zpak_cli::CmdVerify},
 };
 
@@ -55,15 +68,13 @@ int main(int argc, char** argv)
     }
     for (const sCommand& c : kCommands)
     {
-        if (std::strcmp(argv[1], c.name) != 0)
-            continue;
+        if (std::strcmp(argv[1], c.name) != 0) continue;
         // Downloads can end with the launcher's own codes (disk full), so its texts are the ones shown.
         CLauncherMessage messages;
         ZP::SetMessageProvider(&messages);
         int code = c.run(zpak_cli::Args(argv + 2, argv + argc));
         ZP::RestoreDefaultMessageProvider();
-        if (code == 2)
-            PrintUsage();
+        if (code == 2) PrintUsage();
         return code;
     }
     std::fprintf(stderr, "zpak: unknown command '%s'\n", argv[1]);

@@ -30,8 +30,7 @@ int ExtractZip(const std::wstring& archivePath, const std::wstring& targetFolder
     static const char* const kWhere = "ZP::ExtractZip";
     std::string archive = platform::fs::NativePath(archivePath);
     unzFile zip = unzOpen64(archive.c_str());
-    if (!zip)
-        return ZP_LOG_ERROR(kErrorFileOpen, kWhere), kErrorFileOpen;
+    if (!zip) return ZP_LOG_ERROR(kErrorFileOpen, kWhere), kErrorFileOpen;
     int result = 1;
     int step = unzGoToFirstFile(zip);
     std::vector<char> piece(4096);
@@ -44,7 +43,8 @@ int ExtractZip(const std::wstring& archivePath, const std::wstring& targetFolder
         }
         char nameBytes[1024];
         unz_file_info64 info;
-        if (unzGetCurrentFileInfo64(zip, &info, nameBytes, sizeof(nameBytes), nullptr, 0, nullptr, 0) != UNZ_OK ||
+        if (unzGetCurrentFileInfo64(zip, &info, nameBytes, sizeof(nameBytes), nullptr, 0, nullptr, 0) !=
+                UNZ_OK ||
             info.size_filename == 0 || info.size_filename >= sizeof(nameBytes))
         {
             result = kErrorInvalidData;
@@ -91,11 +91,9 @@ int ExtractZip(const std::wstring& archivePath, const std::wstring& targetFolder
         }
         step = unzGoToNextFile(zip);
     }
-    if (result == 1 && step != UNZ_END_OF_LIST_OF_FILE)
-        result = kErrorInvalidData;
+    if (result == 1 && step != UNZ_END_OF_LIST_OF_FILE) result = kErrorInvalidData;
     unzClose(zip);
-    if (result != 1)
-        ZP_LOG_ERROR(result, kWhere);
+    if (result != 1) ZP_LOG_ERROR(result, kWhere);
     return result;
 }
 
@@ -104,8 +102,7 @@ int WriteZip(const std::wstring& archivePath, const std::vector<sZipEntry>& entr
     CreateParentFolders(archivePath);
     std::string archive = platform::fs::NativePath(archivePath);
     zipFile zip = zipOpen64(archive.c_str(), APPEND_STATUS_CREATE);
-    if (!zip)
-        return kErrorFileCreate;
+    if (!zip) return kErrorFileCreate;
     int result = 1;
     for (const sZipEntry& entry : entries)
     {
@@ -116,8 +113,8 @@ int WriteZip(const std::wstring& archivePath, const std::vector<sZipEntry>& entr
             break;
         }
         zip_fileinfo info{};
-        if (zipOpenNewFileInZip64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 9,
-                                  data.size() >= 0xFFFFFFFFu) != ZIP_OK ||
+        if (zipOpenNewFileInZip64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                  9, data.size() >= 0xFFFFFFFFu) != ZIP_OK ||
             zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())) != ZIP_OK ||
             zipCloseFileInZip(zip) != ZIP_OK)
         {
@@ -125,8 +122,7 @@ int WriteZip(const std::wstring& archivePath, const std::vector<sZipEntry>& entr
             break;
         }
     }
-    if (zipClose(zip, nullptr) != ZIP_OK && result == 1)
-        result = kErrorFileWrite;
+    if (zipClose(zip, nullptr) != ZIP_OK && result == 1) result = kErrorFileWrite;
     return result;
 }
 

@@ -10,23 +10,19 @@ namespace fs = platform::fs;
 
 namespace
 {
-bool ListInto(ZP_CommonFunction& cf, std::wstring_view folder, bool recursive, std::vector<std::wstring>& files,
-              std::vector<std::wstring>* folders)
+bool ListInto(ZP_CommonFunction& cf, std::wstring_view folder, bool recursive,
+              std::vector<std::wstring>& files, std::vector<std::wstring>* folders)
 {
     std::vector<fs::sDirEntry> entries;
-    if (!fs::ListDirectory(folder, entries))
-        return false;
+    if (!fs::ListDirectory(folder, entries)) return false;
     for (const fs::sDirEntry& e : entries)
     {
-        if (CStopper::IsStopRequested())
-            return false;
+        if (CStopper::IsStopRequested()) return false;
         std::wstring full = cf.JoinPath(folder, e.name);
         if (e.stat.isDirectory && !e.stat.isSymlink)
         {
-            if (folders)
-                folders->push_back(full);
-            if (recursive && !ListInto(cf, full, true, files, folders))
-                return false;
+            if (folders) folders->push_back(full);
+            if (recursive && !ListInto(cf, full, true, files, folders)) return false;
         }
         else if (!e.stat.isDirectory)
             files.push_back(full);
@@ -53,7 +49,10 @@ bool ZP_CommonFunction::HasFreeSpace(std::wstring_view path, uint64_t needed)
     return GetFreeSpace(path, available) && available > needed;
 }
 
-bool ZP_CommonFunction::FileExists(std::wstring_view path) { return !path.empty() && fs::Exists(path); }
+bool ZP_CommonFunction::FileExists(std::wstring_view path)
+{
+    return !path.empty() && fs::Exists(path);
+}
 
 bool ZP_CommonFunction::RenameFile(std::wstring_view newName, std::wstring_view oldName)
 {
@@ -62,13 +61,15 @@ bool ZP_CommonFunction::RenameFile(std::wstring_view newName, std::wstring_view 
 
 bool ZP_CommonFunction::DeleteFile(std::wstring_view path)
 {
-    if (path.empty() || !fs::Exists(path) || fs::IsDirectory(path))
-        return false;
+    if (path.empty() || !fs::Exists(path) || fs::IsDirectory(path)) return false;
     fs::SetReadOnly(path, false);
     return fs::RemoveFile(path);
 }
 
-bool ZP_CommonFunction::FolderExists(std::wstring_view path) { return !path.empty() && fs::IsDirectory(path); }
+bool ZP_CommonFunction::FolderExists(std::wstring_view path)
+{
+    return !path.empty() && fs::IsDirectory(path);
+}
 
 bool ZP_CommonFunction::ParentFolderExists(std::wstring_view filePath)
 {
@@ -79,10 +80,8 @@ bool ZP_CommonFunction::ParentFolderExists(std::wstring_view filePath)
 bool ZP_CommonFunction::CreateFolderTree(std::wstring_view path)
 {
     std::wstring normal = BackslashToSlash(path, nullptr);
-    if (normal.empty())
-        return false;
-    if (FolderExists(normal))
-        return true;
+    if (normal.empty()) return false;
+    if (FolderExists(normal)) return true;
     std::wstring built;
     size_t start = 0;
     if (normal[0] == L'/')
@@ -93,14 +92,11 @@ bool ZP_CommonFunction::CreateFolderTree(std::wstring_view path)
     while (start <= normal.size())
     {
         size_t end = normal.find(L'/', start);
-        if (end == std::wstring::npos)
-            end = normal.size();
+        if (end == std::wstring::npos) end = normal.size();
         std::wstring_view part(normal.data() + start, end - start);
         start = end + 1;
-        if (part.empty())
-            continue;
-        if (!built.empty() || normal[0] == L'/')
-            built.push_back(L'/');
+        if (part.empty()) continue;
+        if (!built.empty() || normal[0] == L'/') built.push_back(L'/');
         built.append(part);
         if (!fs::IsDirectory(built) && !fs::CreateOneDirectory(built) && !fs::IsDirectory(built))
             return false;
@@ -118,25 +114,21 @@ bool ZP_CommonFunction::RemoveFolderTree(std::wstring_view path, bool deleteFile
 {
     std::wstring root = RemoveTrailingSeparator(BackslashToSlash(path, nullptr));
     // Given a link, only the link goes: listing it would empty the folder it points to.
-    if (!root.empty() && fs::IsSymlink(root))
-        return deleteFiles && fs::RemoveFile(root);
+    if (!root.empty() && fs::IsSymlink(root)) return deleteFiles && fs::RemoveFile(root);
     std::vector<fs::sDirEntry> entries;
-    if (root.empty() || !fs::ListDirectory(root, entries))
-        return false;
+    if (root.empty() || !fs::ListDirectory(root, entries)) return false;
     for (const fs::sDirEntry& e : entries)
     {
         std::wstring full = JoinPath(root, e.name);
         // A link to a folder is removed as a link: its target lies outside this tree.
         if (e.stat.isDirectory && !e.stat.isSymlink)
         {
-            if (!RemoveFolderTree(full, deleteFiles))
-                return false;
+            if (!RemoveFolderTree(full, deleteFiles)) return false;
         }
         else if (deleteFiles)
         {
             bool removed = e.stat.isSymlink ? fs::RemoveFile(full) : DeleteFile(full);
-            if (!removed)
-                return false;
+            if (!removed) return false;
         }
     }
     return fs::RemoveEmptyDirectory(root);
@@ -161,20 +153,16 @@ bool ZP_CommonFunction::CopyFile(std::wstring_view from, std::wstring_view to, b
 bool ZP_CommonFunction::ReadWholeFile(std::wstring_view path, std::string& out)
 {
     fs::File f;
-    if (!f.Open(path, fs::eOpenMode::Read))
-        return false;
+    if (!f.Open(path, fs::eOpenMode::Read)) return false;
     int64_t size = f.Size();
     out.clear();
-    if (size > 0)
-        out.reserve(static_cast<size_t>(size));
+    if (size > 0) out.reserve(static_cast<size_t>(size));
     char buffer[65536];
     for (;;)
     {
         int64_t n = f.Read(buffer, sizeof(buffer));
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
+        if (n < 0) return false;
+        if (n == 0) return true;
         out.append(buffer, static_cast<size_t>(n));
     }
 }

@@ -31,7 +31,6 @@ struct sSystemTime
 using FileTime = uint64_t;
 constexpr uint64_t kFileTimeEpochOffsetSeconds = 11644473600ULL;
 
-
 class ZP_CommonFunction
 {
 public:
@@ -48,8 +47,8 @@ public:
     virtual std::wstring MakeUpper(std::wstring_view text);
 
     // path parts: drive ("" here), folder with trailing separator, name, extension with its dot
-    virtual void SplitPath(std::wstring_view path, std::wstring* drive, std::wstring* folder, std::wstring* name,
-                           std::wstring* extension);
+    virtual void SplitPath(std::wstring_view path, std::wstring* drive, std::wstring* folder,
+                           std::wstring* name, std::wstring* extension);
     virtual std::wstring GetFileNameWithExt(std::wstring_view path);
     virtual std::wstring GetFileTitle(std::wstring_view path);
     virtual std::wstring GetExtension(std::wstring_view path);
@@ -122,22 +121,58 @@ ZP_CommonFunction* SetCommonFunction(ZP_CommonFunction* replacement);
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
 // Free forms.
-inline std::string WideToMultiByte(std::wstring_view t, unsigned cp) { return GetCommonFunction()->WideToMultiByte(t, cp); }
-inline std::wstring MultiByteToWide(std::string_view b, unsigned cp) { return GetCommonFunction()->MultiByteToWide(b, cp); }
-inline std::string EncodeUtf8(std::wstring_view t) { return GetCommonFunction()->EncodeUtf8(t); }
-inline int CompareNoCase(std::wstring_view a, std::wstring_view b) { return GetCommonFunction()->CompareNoCase(a, b); }
-inline std::wstring MakeUpper(std::wstring_view t) { return GetCommonFunction()->MakeUpper(t); }
+inline std::string WideToMultiByte(std::wstring_view t, unsigned cp)
+{
+    return GetCommonFunction()->WideToMultiByte(t, cp);
+}
+inline std::wstring MultiByteToWide(std::string_view b, unsigned cp)
+{
+    return GetCommonFunction()->MultiByteToWide(b, cp);
+}
+inline std::string EncodeUtf8(std::wstring_view t)
+{
+    return GetCommonFunction()->EncodeUtf8(t);
+}
+inline int CompareNoCase(std::wstring_view a, std::wstring_view b)
+{
+    return GetCommonFunction()->CompareNoCase(a, b);
+}
+inline std::wstring MakeUpper(std::wstring_view t)
+{
+    return GetCommonFunction()->MakeUpper(t);
+}
 inline void SplitPath(std::wstring_view p, std::wstring* d, std::wstring* f, std::wstring* n, std::wstring* e)
 {
     GetCommonFunction()->SplitPath(p, d, f, n, e);
 }
-inline std::wstring GetFileNameWithExt(std::wstring_view p) { return GetCommonFunction()->GetFileNameWithExt(p); }
-inline std::wstring GetFileTitle(std::wstring_view p) { return GetCommonFunction()->GetFileTitle(p); }
-inline std::wstring GetExtension(std::wstring_view p) { return GetCommonFunction()->GetExtension(p); }
-inline std::wstring GetFolderPart(std::wstring_view p) { return GetCommonFunction()->GetFolderPart(p); }
-inline std::wstring JoinPath(std::wstring_view f, std::wstring_view n) { return GetCommonFunction()->JoinPath(f, n); }
-inline std::wstring DefaultFolder(std::wstring_view f) { return GetCommonFunction()->DefaultFolder(f); }
-inline std::wstring RemoveTrailingSeparator(std::wstring_view p) { return GetCommonFunction()->RemoveTrailingSeparator(p); }
+inline std::wstring GetFileNameWithExt(std::wstring_view p)
+{
+    return GetCommonFunction()->GetFileNameWithExt(p);
+}
+inline std::wstring GetFileTitle(std::wstring_view p)
+{
+    return GetCommonFunction()->GetFileTitle(p);
+}
+inline std::wstring GetExtension(std::wstring_view p)
+{
+    return GetCommonFunction()->GetExtension(p);
+}
+inline std::wstring GetFolderPart(std::wstring_view p)
+{
+    return GetCommonFunction()->GetFolderPart(p);
+}
+inline std::wstring JoinPath(std::wstring_view f, std::wstring_view n)
+{
+    return GetCommonFunction()->JoinPath(f, n);
+}
+inline std::wstring DefaultFolder(std::wstring_view f)
+{
+    return GetCommonFunction()->DefaultFolder(f);
+}
+inline std::wstring RemoveTrailingSeparator(std::wstring_view p)
+{
+    return GetCommonFunction()->RemoveTrailingSeparator(p);
+}
 inline std::wstring RemoveLeadingSeparator(std::wstring_view p, bool alsoTrailing = false)
 {
     return GetCommonFunction()->RemoveLeadingSeparator(p, alsoTrailing);
@@ -155,43 +190,121 @@ inline bool ListFolder(std::wstring_view f, bool recursive, std::vector<std::wst
 {
     return GetCommonFunction()->ListFolder(f, recursive, files, folders);
 }
-inline std::wstring NumberText(int64_t v) { return GetCommonFunction()->NumberText(v); }
-inline std::wstring NumberTextUnsigned(uint64_t v) { return GetCommonFunction()->NumberText(v); }
-inline std::wstring VersionToText(uint32_t v) { return GetCommonFunction()->VersionToText(v); }
-inline uint32_t TextToVersion(std::wstring_view t) { return GetCommonFunction()->TextToVersion(t); }
-inline int EscapeUrl(std::wstring_view url, std::wstring& out) { return GetCommonFunction()->EscapeUrl(url, out); }
-inline bool GetFreeSpace(std::wstring_view p, uint64_t& b) { return GetCommonFunction()->GetFreeSpace(p, b); }
-inline bool HasFreeSpace(std::wstring_view p, uint64_t n) { return GetCommonFunction()->HasFreeSpace(p, n); }
-inline std::wstring ByteSizeText(uint64_t b) { return GetCommonFunction()->ByteSizeText(b); }
-inline FileTime TimeToFileTime(time_t t, bool toLocal = false) { return GetCommonFunction()->TimeToFileTime(t, toLocal); }
+inline std::wstring NumberText(int64_t v)
+{
+    return GetCommonFunction()->NumberText(v);
+}
+inline std::wstring NumberTextUnsigned(uint64_t v)
+{
+    return GetCommonFunction()->NumberText(v);
+}
+inline std::wstring VersionToText(uint32_t v)
+{
+    return GetCommonFunction()->VersionToText(v);
+}
+inline uint32_t TextToVersion(std::wstring_view t)
+{
+    return GetCommonFunction()->TextToVersion(t);
+}
+inline int EscapeUrl(std::wstring_view url, std::wstring& out)
+{
+    return GetCommonFunction()->EscapeUrl(url, out);
+}
+inline bool GetFreeSpace(std::wstring_view p, uint64_t& b)
+{
+    return GetCommonFunction()->GetFreeSpace(p, b);
+}
+inline bool HasFreeSpace(std::wstring_view p, uint64_t n)
+{
+    return GetCommonFunction()->HasFreeSpace(p, n);
+}
+inline std::wstring ByteSizeText(uint64_t b)
+{
+    return GetCommonFunction()->ByteSizeText(b);
+}
+inline FileTime TimeToFileTime(time_t t, bool toLocal = false)
+{
+    return GetCommonFunction()->TimeToFileTime(t, toLocal);
+}
 inline bool FileTimeToTime(FileTime ft, bool fromLocal, time_t& out)
 {
     return GetCommonFunction()->FileTimeToTime(ft, fromLocal, out);
 }
-inline sSystemTime LocalTime(time_t t) { return GetCommonFunction()->LocalTime(t); }
-inline sSystemTime LocalNow() { return GetCommonFunction()->LocalNow(); }
-inline bool UtcTime(time_t t, uint16_t ms, sSystemTime& out) { return GetCommonFunction()->UtcTime(t, ms, out); }
-inline bool SystemTimeToTime(const sSystemTime& t, time_t& out) { return GetCommonFunction()->SystemTimeToTime(t, out); }
-inline std::wstring TimeStamp(const sSystemTime& t) { return GetCommonFunction()->TimeStamp(t); }
-inline std::wstring ShortTimeStamp(const sSystemTime& t) { return GetCommonFunction()->ShortTimeStamp(t); }
-inline bool FileExists(std::wstring_view p) { return GetCommonFunction()->FileExists(p); }
+inline sSystemTime LocalTime(time_t t)
+{
+    return GetCommonFunction()->LocalTime(t);
+}
+inline sSystemTime LocalNow()
+{
+    return GetCommonFunction()->LocalNow();
+}
+inline bool UtcTime(time_t t, uint16_t ms, sSystemTime& out)
+{
+    return GetCommonFunction()->UtcTime(t, ms, out);
+}
+inline bool SystemTimeToTime(const sSystemTime& t, time_t& out)
+{
+    return GetCommonFunction()->SystemTimeToTime(t, out);
+}
+inline std::wstring TimeStamp(const sSystemTime& t)
+{
+    return GetCommonFunction()->TimeStamp(t);
+}
+inline std::wstring ShortTimeStamp(const sSystemTime& t)
+{
+    return GetCommonFunction()->ShortTimeStamp(t);
+}
+inline bool FileExists(std::wstring_view p)
+{
+    return GetCommonFunction()->FileExists(p);
+}
 inline bool RenameFile(std::wstring_view newName, std::wstring_view oldName)
 {
     return GetCommonFunction()->RenameFile(newName, oldName);
 }
-inline bool DeleteFile(std::wstring_view p) { return GetCommonFunction()->DeleteFile(p); }
-inline bool FolderExists(std::wstring_view p) { return GetCommonFunction()->FolderExists(p); }
-inline bool ParentFolderExists(std::wstring_view p) { return GetCommonFunction()->ParentFolderExists(p); }
-inline bool CreateFolderTree(std::wstring_view p) { return GetCommonFunction()->CreateFolderTree(p); }
-inline bool CreateParentFolders(std::wstring_view p) { return GetCommonFunction()->CreateParentFolders(p); }
-inline bool RemoveFolderTree(std::wstring_view p, bool deleteFiles) { return GetCommonFunction()->RemoveFolderTree(p, deleteFiles); }
-inline uint32_t GetAttributes(std::wstring_view p) { return GetCommonFunction()->GetAttributes(p); }
-inline bool SetAttributes(std::wstring_view p, uint32_t a) { return GetCommonFunction()->SetAttributes(p, a); }
+inline bool DeleteFile(std::wstring_view p)
+{
+    return GetCommonFunction()->DeleteFile(p);
+}
+inline bool FolderExists(std::wstring_view p)
+{
+    return GetCommonFunction()->FolderExists(p);
+}
+inline bool ParentFolderExists(std::wstring_view p)
+{
+    return GetCommonFunction()->ParentFolderExists(p);
+}
+inline bool CreateFolderTree(std::wstring_view p)
+{
+    return GetCommonFunction()->CreateFolderTree(p);
+}
+inline bool CreateParentFolders(std::wstring_view p)
+{
+    return GetCommonFunction()->CreateParentFolders(p);
+}
+inline bool RemoveFolderTree(std::wstring_view p, bool deleteFiles)
+{
+    return GetCommonFunction()->RemoveFolderTree(p, deleteFiles);
+}
+inline uint32_t GetAttributes(std::wstring_view p)
+{
+    return GetCommonFunction()->GetAttributes(p);
+}
+inline bool SetAttributes(std::wstring_view p, uint32_t a)
+{
+    return GetCommonFunction()->SetAttributes(p, a);
+}
 inline bool CopyFile(std::wstring_view from, std::wstring_view to, bool failIfExists)
 {
     return GetCommonFunction()->CopyFile(from, to, failIfExists);
 }
-inline bool ReadWholeFile(std::wstring_view p, std::string& out) { return GetCommonFunction()->ReadWholeFile(p, out); }
-inline bool WriteWholeFile(std::wstring_view p, std::string_view d) { return GetCommonFunction()->WriteWholeFile(p, d); }
+inline bool ReadWholeFile(std::wstring_view p, std::string& out)
+{
+    return GetCommonFunction()->ReadWholeFile(p, out);
+}
+inline bool WriteWholeFile(std::wstring_view p, std::string_view d)
+{
+    return GetCommonFunction()->WriteWholeFile(p, d);
+}
 
 } // namespace ZP

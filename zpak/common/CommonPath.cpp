@@ -8,7 +8,10 @@ namespace ZP
 {
 namespace
 {
-bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
+bool IsSeparator(wchar_t c)
+{
+    return c == L'/' || c == L'\\';
+}
 
 size_t DriveLength(std::wstring_view path)
 {
@@ -31,19 +34,16 @@ void ZP_CommonFunction::SplitPath(std::wstring_view path, std::wstring* drive, s
             lastSep = i - 1;
             break;
         }
-    std::wstring_view dir = lastSep == std::wstring_view::npos ? std::wstring_view() : rest.substr(0, lastSep + 1);
+    std::wstring_view dir =
+        lastSep == std::wstring_view::npos ? std::wstring_view() : rest.substr(0, lastSep + 1);
     std::wstring_view file = lastSep == std::wstring_view::npos ? rest : rest.substr(lastSep + 1);
     size_t dot = file.rfind(L'.');
     std::wstring_view title = dot == std::wstring_view::npos ? file : file.substr(0, dot);
     std::wstring_view ext = dot == std::wstring_view::npos ? std::wstring_view() : file.substr(dot);
-    if (drive)
-        drive->assign(path.substr(0, driveLen));
-    if (folder)
-        folder->assign(dir);
-    if (name)
-        name->assign(title);
-    if (extension)
-        extension->assign(ext);
+    if (drive) drive->assign(path.substr(0, driveLen));
+    if (folder) folder->assign(dir);
+    if (name) name->assign(title);
+    if (extension) extension->assign(ext);
 }
 
 std::wstring ZP_CommonFunction::GetFileNameWithExt(std::wstring_view path)
@@ -71,15 +71,13 @@ std::wstring ZP_CommonFunction::GetFolderPart(std::wstring_view path)
 {
     std::wstring drive, folder;
     SplitPath(path, &drive, &folder, nullptr, nullptr);
-    if (!folder.empty() && IsSeparator(folder.back()))
-        folder.pop_back();
+    if (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();
     return drive + folder;
 }
 
 std::wstring ZP_CommonFunction::JoinPath(std::wstring_view folder, std::wstring_view name)
 {
-    if (folder.empty())
-        return std::wstring(name);
+    if (folder.empty()) return std::wstring(name);
     std::wstring out(folder);
     out.push_back(L'/');
     out.append(name);
@@ -93,17 +91,14 @@ std::wstring ZP_CommonFunction::DefaultFolder(std::wstring_view folder)
 
 std::wstring ZP_CommonFunction::RemoveTrailingSeparator(std::wstring_view path)
 {
-    if (!path.empty() && IsSeparator(path.back()))
-        path.remove_suffix(1);
+    if (!path.empty() && IsSeparator(path.back())) path.remove_suffix(1);
     return std::wstring(path);
 }
 
 std::wstring ZP_CommonFunction::RemoveLeadingSeparator(std::wstring_view path, bool alsoTrailing)
 {
-    if (!path.empty() && IsSeparator(path.front()))
-        path.remove_prefix(1);
-    if (alsoTrailing && !path.empty() && IsSeparator(path.back()))
-        path.remove_suffix(1);
+    if (!path.empty() && IsSeparator(path.front())) path.remove_prefix(1);
+    if (alsoTrailing && !path.empty() && IsSeparator(path.back())) path.remove_suffix(1);
     return std::wstring(path);
 }
 
@@ -117,8 +112,7 @@ std::wstring ZP_CommonFunction::BackslashToSlash(std::wstring_view path, bool* f
             c = L'/';
             found = true;
         }
-    if (foundBackslash)
-        *foundBackslash = found;
+    if (foundBackslash) *foundBackslash = found;
     return out;
 }
 
@@ -127,17 +121,14 @@ std::wstring ZP_CommonFunction::RemovePrefixFolder(std::wstring_view path, std::
     std::wstring_view base = prefix;
     while (!base.empty() && IsSeparator(base.back()))
         base.remove_suffix(1);
-    if (base.empty() || path.size() < base.size())
-        return std::wstring(path);
+    if (base.empty() || path.size() < base.size()) return std::wstring(path);
     // Compare with separators unified so "a\\b" and "a/b" name the same folder.
     std::wstring head = BackslashToSlash(path.substr(0, base.size()), nullptr);
     std::wstring want = BackslashToSlash(base, nullptr);
-    if (CompareNoCase(head, want) != 0)
-        return std::wstring(path);
+    if (CompareNoCase(head, want) != 0) return std::wstring(path);
     std::wstring_view rest = path.substr(base.size());
     // Only a whole folder name counts as a prefix: "C:/game" is not a prefix of "C:/games/x".
-    if (!rest.empty() && !IsSeparator(rest.front()))
-        return std::wstring(path);
+    if (!rest.empty() && !IsSeparator(rest.front())) return std::wstring(path);
     while (!rest.empty() && IsSeparator(rest.front()))
         rest.remove_prefix(1);
     return std::wstring(rest);

@@ -70,7 +70,10 @@ int ZP_CommonFunction::CompareNoCase(std::wstring_view a, std::wstring_view b)
     return platform::text::CompareNoCase(a, b);
 }
 
-std::wstring ZP_CommonFunction::MakeUpper(std::wstring_view text) { return platform::text::ToUpper(text); }
+std::wstring ZP_CommonFunction::MakeUpper(std::wstring_view text)
+{
+    return platform::text::ToUpper(text);
+}
 
 std::wstring ZP_CommonFunction::NumberText(int64_t value)
 {
@@ -87,16 +90,15 @@ std::wstring ZP_CommonFunction::NumberText(uint64_t value)
     {
         out.push_back(plain[i]);
         size_t left = n - i - 1;
-        if (left > 0 && left % 3 == 0)
-            out.push_back(L',');
+        if (left > 0 && left % 3 == 0) out.push_back(L',');
     }
     return out;
 }
 
 std::wstring ZP_CommonFunction::VersionToText(uint32_t version)
 {
-    return FormatWide(255, L"%d.%d.%d.%d", (version >> 24) & 0xFF, (version >> 16) & 0xFF, (version >> 8) & 0xFF,
-                      version & 0xFF);
+    return FormatWide(255, L"%d.%d.%d.%d", (version >> 24) & 0xFF, (version >> 16) & 0xFF,
+                      (version >> 8) & 0xFF, version & 0xFF);
 }
 
 uint32_t ZP_CommonFunction::TextToVersion(std::wstring_view text)
@@ -106,8 +108,7 @@ uint32_t ZP_CommonFunction::TextToVersion(std::wstring_view text)
     size_t i = 0;
     while (index < 4 && i < text.size())
     {
-        if (text[i] < L'0' || text[i] > L'9')
-            break;
+        if (text[i] < L'0' || text[i] > L'9') break;
         uint64_t value = 0;
         while (i < text.size() && text[i] >= L'0' && text[i] <= L'9')
         {
@@ -116,8 +117,7 @@ uint32_t ZP_CommonFunction::TextToVersion(std::wstring_view text)
                 value = 0xFFFF; // large enough to be refused below, small enough not to overflow
             ++i;
         }
-        if (value >= 256)
-            return 0;
+        if (value >= 256) return 0;
         parts[index++] = static_cast<uint32_t>(value);
         if (i < text.size() && text[i] == L'.')
             ++i;
@@ -129,8 +129,7 @@ uint32_t ZP_CommonFunction::TextToVersion(std::wstring_view text)
 
 std::wstring ZP_CommonFunction::ByteSizeText(uint64_t bytes)
 {
-    if (bytes < 1024)
-        return FormatWide(63, L"%llu bytes", static_cast<unsigned long long>(bytes));
+    if (bytes < 1024) return FormatWide(63, L"%llu bytes", static_cast<unsigned long long>(bytes));
     static const wchar_t* const kUnits[] = {L"KB", L"MB", L"GB", L"TB", L"PB", L"EB"};
     double value = static_cast<double>(bytes) / 1024.0;
     size_t unit = 0;

@@ -30,19 +30,19 @@ sSystemTime FromCalendar(const platform::time::sCalendar& c, uint16_t ms)
 FileTime ZP_CommonFunction::TimeToFileTime(time_t t, bool toLocal)
 {
     int64_t seconds = static_cast<int64_t>(t) + (toLocal ? platform::time::LocalOffsetSeconds(t) : 0);
-    return static_cast<uint64_t>(seconds + static_cast<int64_t>(kFileTimeEpochOffsetSeconds)) * kTicksPerSecond;
+    return static_cast<uint64_t>(seconds + static_cast<int64_t>(kFileTimeEpochOffsetSeconds)) *
+           kTicksPerSecond;
 }
 
 bool ZP_CommonFunction::FileTimeToTime(FileTime ft, bool fromLocal, time_t& out)
 {
-    int64_t seconds = static_cast<int64_t>(ft / kTicksPerSecond) - static_cast<int64_t>(kFileTimeEpochOffsetSeconds);
+    int64_t seconds =
+        static_cast<int64_t>(ft / kTicksPerSecond) - static_cast<int64_t>(kFileTimeEpochOffsetSeconds);
     time_t utc = static_cast<time_t>(seconds);
-    if (fromLocal)
-        utc += platform::time::LocalOffsetSeconds(utc);
+    if (fromLocal) utc += platform::time::LocalOffsetSeconds(utc);
     // The calendar fields are read back as local time, as the platform's conversion does.
     platform::time::sCalendar c;
-    if (!platform::time::UtcCalendar(utc, c) || c.year < 1900)
-        return false;
+    if (!platform::time::UtcCalendar(utc, c) || c.year < 1900) return false;
     return platform::time::LocalCalendarToTime(c, out);
 }
 
@@ -56,8 +56,7 @@ sSystemTime ZP_CommonFunction::LocalTime(time_t t)
 bool ZP_CommonFunction::UtcTime(time_t t, uint16_t milliseconds, sSystemTime& out)
 {
     platform::time::sCalendar c;
-    if (!platform::time::UtcCalendar(t, c))
-        return false;
+    if (!platform::time::UtcCalendar(t, c)) return false;
     out = FromCalendar(c, milliseconds);
     return true;
 }
@@ -74,8 +73,7 @@ sSystemTime ZP_CommonFunction::LocalNow()
 
 bool ZP_CommonFunction::SystemTimeToTime(const sSystemTime& local, time_t& out)
 {
-    if (local.year < 1900)
-        return false;
+    if (local.year < 1900) return false;
     platform::time::sCalendar c;
     c.year = local.year;
     c.month = local.month;
@@ -93,7 +91,8 @@ std::wstring ZP_CommonFunction::TimeStamp(const sSystemTime& t)
 
 std::wstring ZP_CommonFunction::ShortTimeStamp(const sSystemTime& t)
 {
-    return FormatWide(255, L"%02d%02d%02d_%02d%02d%02d", t.year % 100, t.month, t.day, t.hour, t.minute, t.second);
+    return FormatWide(255, L"%02d%02d%02d_%02d%02d%02d", t.year % 100, t.month, t.day, t.hour, t.minute,
+                      t.second);
 }
 
 } // namespace ZP

@@ -8,8 +8,7 @@ namespace ZP
 
 int ZP_CommonFunction::EscapeUrl(std::wstring_view url, std::wstring& out)
 {
-    if (url.empty())
-        return kErrorInvalidString;
+    if (url.empty()) return kErrorInvalidString;
     static const wchar_t kHex[] = L"0123456789abcdef";
     std::wstring escaped;
     for (unsigned char b : EncodeUtf8(url))
@@ -28,8 +27,7 @@ int ZP_CommonFunction::EscapeUrl(std::wstring_view url, std::wstring& out)
     }
     std::wstring canonical;
     int r = platform::net::CanonicalizeUrl(escaped, canonical);
-    if (r != 1)
-        return r;
+    if (r != 1) return r;
     out = std::move(canonical);
     return kResultOk;
 }

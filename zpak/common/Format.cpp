@@ -17,8 +17,7 @@ std::wstring TranslateWideFormat(const wchar_t* format)
     for (const wchar_t* p = format; *p; ++p)
     {
         out.push_back(*p);
-        if (*p != L'%')
-            continue;
+        if (*p != L'%') continue;
         ++p;
         if (*p == L'%')
         {
@@ -28,8 +27,7 @@ std::wstring TranslateWideFormat(const wchar_t* format)
         // flags, width, precision
         while (*p && std::wcschr(L"-+ #0123456789.*'", *p))
             out.push_back(*p++);
-        if (!*p)
-            break;
+        if (!*p) break;
         // length modifiers
         bool narrow = false;
         bool wide = false;
@@ -40,13 +38,11 @@ std::wstring TranslateWideFormat(const wchar_t* format)
         else
             while (*p && std::wcschr(L"hlLqjztI0123456789", *p))
                 out.push_back(*p++);
-        if (!*p)
-            break;
+        if (!*p) break;
         wchar_t conv = *p;
         if (conv == L's' || conv == L'c')
         {
-            if (!narrow)
-                out.push_back(L'l');
+            if (!narrow) out.push_back(L'l');
             out.push_back(conv);
             (void)wide;
         }
@@ -62,8 +58,7 @@ std::wstring TranslateWideFormat(const wchar_t* format)
 
 std::wstring FormatWideV(size_t maxChars, const wchar_t* format, va_list args)
 {
-    if (!format || maxChars == 0)
-        return std::wstring();
+    if (!format || maxChars == 0) return std::wstring();
     std::wstring translated = TranslateWideFormat(format);
     // glibc reports truncation as a failure, so retry with more room and cut afterwards.
     size_t room = maxChars + 1;
@@ -95,14 +90,12 @@ std::wstring FormatWide(size_t maxChars, const wchar_t* format, ...)
 
 std::string FormatNarrowV(size_t maxChars, const char* format, va_list args)
 {
-    if (!format || maxChars == 0)
-        return std::string();
+    if (!format || maxChars == 0) return std::string();
     va_list copy;
     va_copy(copy, args);
     int n = std::vsnprintf(nullptr, 0, format, copy);
     va_end(copy);
-    if (n < 0)
-        return std::string();
+    if (n < 0) return std::string();
     std::vector<char> buffer(static_cast<size_t>(n) + 1);
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     size_t len = static_cast<size_t>(n) < maxChars ? static_cast<size_t>(n) : maxChars;

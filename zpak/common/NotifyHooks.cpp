@@ -24,8 +24,7 @@ void Overlay(sNotifyHooks& into, const sNotifyHooks& run)
 {
     auto take = [&](auto member)
     {
-        if (run.*member)
-            into.*member = run.*member;
+        if (run.*member) into.*member = run.*member;
     };
     take(&sNotifyHooks::byteProgress);
     take(&sNotifyHooks::listStart);
@@ -59,12 +58,16 @@ sNotifyHooks& GetNotifyHooks()
     return installed ? *installed : ProcessHooks();
 }
 
-CNotifyHooksScope::CNotifyHooksScope(const sNotifyHooks& run) : m_hooks(GetNotifyHooks()), m_previous(Installed())
+CNotifyHooksScope::CNotifyHooksScope(const sNotifyHooks& run)
+    : m_hooks(GetNotifyHooks()), m_previous(Installed())
 {
     Overlay(m_hooks, run);
     Installed() = &m_hooks;
 }
 
-CNotifyHooksScope::~CNotifyHooksScope() { Installed() = m_previous; }
+CNotifyHooksScope::~CNotifyHooksScope()
+{
+    Installed() = m_previous;
+}
 
 } // namespace ZP

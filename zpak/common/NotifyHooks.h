@@ -70,11 +70,9 @@ private:
     sNotifyHooks* m_previous;
 };
 
-template <typename Hook, typename... Args>
-inline void Notify(const Hook& hook, Args... args)
+template <typename Hook, typename... Args> inline void Notify(const Hook& hook, Args... args)
 {
-    if (hook)
-        hook(args...);
+    if (hook) hook(args...);
 }
 
 } // namespace ZP

@@ -8,21 +8,16 @@ namespace ZP
 
 bool IsSafeRelativeName(std::wstring_view name)
 {
-    if (name.empty() || name.find(L'\0') != std::wstring_view::npos)
-        return false;
-    if (name[0] == L'/' || name[0] == L'\\')
-        return false;
-    if (name.size() >= 2 && name[1] == L':')
-        return false;
+    if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return false;
+    if (name[0] == L'/' || name[0] == L'\\') return false;
+    if (name.size() >= 2 && name[1] == L':') return false;
     size_t start = 0;
     while (start <= name.size())
     {
         size_t end = name.find_first_of(L"/\\", start);
-        if (end == std::wstring_view::npos)
-            end = name.size();
+        if (end == std::wstring_view::npos) end = name.size();
         std::wstring_view part = name.substr(start, end - start);
-        if (part == L"..")
-            return false;
+        if (part == L"..") return false;
         start = end + 1;
     }
     return true;
@@ -30,8 +25,7 @@ bool IsSafeRelativeName(std::wstring_view name)
 
 std::wstring PathInside(std::wstring_view folder, std::wstring_view name)
 {
-    if (!IsSafeRelativeName(name))
-        return std::wstring();
+    if (!IsSafeRelativeName(name)) return std::wstring();
     std::wstring relative = BackslashToSlash(name);
     std::wstring base = RemoveTrailingSeparator(BackslashToSlash(folder));
     std::wstring walk = base;
@@ -39,13 +33,11 @@ std::wstring PathInside(std::wstring_view folder, std::wstring_view name)
     while (start < relative.size())
     {
         size_t end = relative.find(L'/', start);
-        if (end == std::wstring::npos)
-            end = relative.size();
+        if (end == std::wstring::npos) end = relative.size();
         if (end > start)
         {
             walk = JoinPath(walk, relative.substr(start, end - start));
-            if (platform::fs::IsSymlink(walk))
-                return std::wstring();
+            if (platform::fs::IsSymlink(walk)) return std::wstring();
         }
         start = end + 1;
     }

@@ -23,9 +23,15 @@ sStopState& State()
 }
 } // namespace
 
-void CStopper::EnsureStopper() { State(); }
+void CStopper::EnsureStopper()
+{
+    State();
+}
 
-bool CStopper::IsStopRequested() { return State().requested.load(std::memory_order_acquire); }
+bool CStopper::IsStopRequested()
+{
+    return State().requested.load(std::memory_order_acquire);
+}
 
 void CStopper::SetStopRequested(bool value)
 {

@@ -46,11 +46,10 @@ bool CSystemDir::GetFolder(int kind, std::wstring& out)
 
 int CSystemDir::FolderKindOf(std::wstring_view name)
 {
-    static const wchar_t* const kNames[] = {L"None",         L"Current", L"Windows", L"System",
+    static const wchar_t* const kNames[] = {L"None",         L"Current",        L"Windows", L"System",
                                             L"ProgramFiles", L"CommonPrograms", L"Desktop", L"Temp"};
     for (int i = 0; i < 8; ++i)
-        if (platform::text::CompareNoCase(name, kNames[i]) == 0)
-            return i;
+        if (platform::text::CompareNoCase(name, kNames[i]) == 0) return i;
     return 8;
 }
 

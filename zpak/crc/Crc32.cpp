@@ -59,8 +59,7 @@ CCrc32& CCrc32::Get()
 
 void CCrc32::BuildTable()
 {
-    if (m_built)
-        return;
+    if (m_built) return;
     for (uint32_t n = 0; n < 256; ++n)
     {
         uint32_t c = n;
@@ -73,8 +72,7 @@ void CCrc32::BuildTable()
 
 uint32_t CCrc32::Update(const void* data, size_t length, uint32_t crc, int32_t* sum)
 {
-    if (!data)
-        return crc;
+    if (!data) return crc;
     const unsigned char* p = static_cast<const unsigned char*>(data);
     uint32_t running = sum ? static_cast<uint32_t>(*sum) : 0;
     // Carry-less folding where the processor has it, zlib's CRC otherwise: both give the
@@ -82,38 +80,32 @@ uint32_t CCrc32::Update(const void* data, size_t length, uint32_t crc, int32_t* 
     static const bool folded = HasFoldedCrc32();
     while (length > 0)
     {
-        if (CStopper::IsStopRequested())
-            return 0;
+        if (CStopper::IsStopRequested()) return 0;
         size_t n = length < kPollBlock ? length : kPollBlock;
         crc = folded ? FoldedCrc32(crc, p, n) : static_cast<uint32_t>(crc32(crc, p, static_cast<uInt>(n)));
-        if (sum)
-            running = AddByteSum(p, n, running);
+        if (sum) running = AddByteSum(p, n, running);
         p += n;
         length -= n;
     }
-    if (sum)
-        *sum = static_cast<int32_t>(running);
+    if (sum) *sum = static_cast<int32_t>(running);
     return crc;
 }
 
 uint32_t CCrc32::UpdateFile(std::wstring_view path, uint64_t offset, uint64_t length, int32_t* sum)
 {
     platform::fs::File file;
-    if (!file.Open(path, platform::fs::eOpenMode::Read))
-        return 0;
+    if (!file.Open(path, platform::fs::eOpenMode::Read)) return 0;
     return UpdateStream(file, offset, length, sum);
 }
 
 uint32_t CCrc32::UpdateStream(platform::fs::File& file, uint64_t offset, uint64_t length, int32_t* sum)
 {
     int64_t saved = file.Tell();
-    if (saved < 0)
-        return 0;
+    if (saved < 0) return 0;
     if (length == 0)
     {
         int64_t size = file.Size();
-        if (size < 0 || static_cast<uint64_t>(size) < offset)
-            return 0;
+        if (size < 0 || static_cast<uint64_t>(size) < offset) return 0;
         length = static_cast<uint64_t>(size) - offset;
     }
     uint32_t crc = 0;
@@ -138,19 +130,15 @@ uint32_t CCrc32::UpdateStream(platform::fs::File& file, uint64_t offset, uint64_
         length -= static_cast<uint64_t>(got);
     }
     file.Seek(saved, platform::fs::eSeekOrigin::Begin);
-    if (!ok)
-        return 0;
-    if (sum)
-        *sum = localSum;
+    if (!ok) return 0;
+    if (sum) *sum = localSum;
     return crc;
 }
 
 uint32_t CCrc32::HashString(std::wstring_view text)
 {
-    if (text.empty() || text.size() >= (1u << 30))
-        return 0;
-    if (!m_built)
-        BuildTable();
+    if (text.empty() || text.size() >= (1u << 30)) return 0;
+    if (!m_built) BuildTable();
     // Upper-cased and split into UTF-16 units on the fly: names are hashed on every look-up.
     uint32_t reg = 0xFFFFFFFFu;
     auto step = [&reg, this](uint32_t unit) { reg = (reg >> 8) ^ m_table[(reg ^ unit) & 0xFF]; };

@@ -25,7 +25,8 @@ public:
     // wraps). Returns crc unchanged for null data, 0 when the stop flag is raised.
     virtual uint32_t Update(const void* data, size_t length, uint32_t crc, int32_t* sum = nullptr);
     // CRC of length bytes from offset (the whole rest of the file when length is 0); 0 on failure.
-    virtual uint32_t UpdateFile(std::wstring_view path, uint64_t offset, uint64_t length, int32_t* sum = nullptr);
+    virtual uint32_t UpdateFile(std::wstring_view path, uint64_t offset, uint64_t length,
+                                int32_t* sum = nullptr);
     // As UpdateFile on an open file; its position is restored afterwards.
     virtual uint32_t UpdateStream(platform::fs::File& file, uint64_t offset, uint64_t length,
                                   int32_t* sum = nullptr);

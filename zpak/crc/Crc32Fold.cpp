@@ -19,8 +19,7 @@ uint32_t PowerModP(unsigned n)
     for (unsigned i = 0; i < n; ++i)
     {
         r <<= 1;
-        if (r & 0x100000000ULL)
-            r ^= kPolynomial;
+        if (r & 0x100000000ULL) r ^= kPolynomial;
     }
     return static_cast<uint32_t>(r);
 }
@@ -29,20 +28,23 @@ uint32_t Reflect32(uint32_t v)
 {
     uint32_t r = 0;
     for (int i = 0; i < 32; ++i)
-        if (v & (1u << i))
-            r |= 1u << (31 - i);
+        if (v & (1u << i)) r |= 1u << (31 - i);
     return r;
 }
 
 // The folding constant for a distance of n bits, in the reflected domain the lanes use; the
 // extra shift makes up for the one-bit offset of a reflected carry-less product.
-uint64_t FoldConstant(unsigned n) { return static_cast<uint64_t>(Reflect32(PowerModP(n))) << 1; }
+uint64_t FoldConstant(unsigned n)
+{
+    return static_cast<uint64_t>(Reflect32(PowerModP(n))) << 1;
+}
 
 struct sConstants
 {
     uint64_t k1, k2, k3, k4;
-    sConstants() : k1(FoldConstant(4 * 128 + 32)), k2(FoldConstant(4 * 128 - 32)), k3(FoldConstant(128 + 32)),
-                   k4(FoldConstant(128 - 32))
+    sConstants()
+        : k1(FoldConstant(4 * 128 + 32)), k2(FoldConstant(4 * 128 - 32)), k3(FoldConstant(128 + 32)),
+          k4(FoldConstant(128 - 32))
     {
     }
 };
@@ -56,7 +58,10 @@ const sConstants& Constants()
 
 #if defined(__x86_64__)
 
-bool HasFoldedCrc32() { return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1"); }
+bool HasFoldedCrc32()
+{
+    return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+}
 
 __attribute__((target("pclmul,sse4.1"))) static __m128i Fold(__m128i lane, __m128i constants, __m128i next)
 {
@@ -65,10 +70,10 @@ __attribute__((target("pclmul,sse4.1"))) static __m128i Fold(__m128i lane, __m12
     return _mm_xor_si128(_mm_xor_si128(low, high), next);
 }
 
-__attribute__((target("pclmul,sse4.1"))) uint32_t FoldedCrc32(uint32_t crc, const unsigned char* p, size_t length)
+__attribute__((target("pclmul,sse4.1"))) uint32_t FoldedCrc32(uint32_t crc, const unsigned char* p,
+                                                              size_t length)
 {
-    if (length < 128)
-        return static_cast<uint32_t>(crc32(crc, p, static_cast<uInt>(length)));
+    if (length < 128) return static_cast<uint32_t>(crc32(crc, p, static_cast<uInt>(length)));
     const sConstants& k = Constants();
     auto load = [](const unsigned char* q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)); };
     __m128i x0 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(~crc)));
@@ -107,7 +112,10 @@ __attribute__((target("pclmul,sse4.1"))) uint32_t FoldedCrc32(uint32_t crc, cons
 
 #else
 
-bool HasFoldedCrc32() { return false; }
+bool HasFoldedCrc32()
+{
+    return false;
+}
 uint32_t FoldedCrc32(uint32_t crc, const unsigned char* p, size_t length)
 {
     return static_cast<uint32_t>(crc32(crc, p, static_cast<uInt>(length)));

@@ -17,22 +17,30 @@ constexpr uint64_t kTicksPerSecond = 10000000ULL;
 
 FileTime ToFileTime(const fs::sTimeSpec& t)
 {
-    return static_cast<uint64_t>(t.seconds + static_cast<int64_t>(kFileTimeEpochOffsetSeconds)) * kTicksPerSecond +
+    return static_cast<uint64_t>(t.seconds + static_cast<int64_t>(kFileTimeEpochOffsetSeconds)) *
+               kTicksPerSecond +
            t.nanoseconds / 100;
 }
 
 fs::sTimeSpec FromFileTime(FileTime ft)
 {
     fs::sTimeSpec t;
-    t.seconds = static_cast<int64_t>(ft / kTicksPerSecond) - static_cast<int64_t>(kFileTimeEpochOffsetSeconds);
+    t.seconds =
+        static_cast<int64_t>(ft / kTicksPerSecond) - static_cast<int64_t>(kFileTimeEpochOffsetSeconds);
     t.nanoseconds = static_cast<uint32_t>((ft % kTicksPerSecond) * 100);
     return t;
 }
 } // namespace
 
-CFile::~CFile() { Close(); }
+CFile::~CFile()
+{
+    Close();
+}
 
-fs::File* CFile::Handle() const { return static_cast<fs::File*>(m_handle); }
+fs::File* CFile::Handle() const
+{
+    return static_cast<fs::File*>(m_handle);
+}
 
 void CFile::ReleaseHandle()
 {
@@ -71,8 +79,7 @@ int CFile::Adopt(fs::eOpenMode how, const wchar_t* path, int mode, int value)
 int CFile::Open(const wchar_t* path, int mode, int value)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!path || !*path)
-        return kErrorInvalidFileName;
+    if (!path || !*path) return kErrorInvalidFileName;
     fs::eOpenMode how;
     switch (mode)
     {
@@ -95,8 +102,7 @@ int CFile::Open(const wchar_t* path, int mode, int value)
 
 int CFile::OpenUtf8(const char* path, int mode, int value)
 {
-    if (!path || !*path)
-        return kErrorInvalidFileName;
+    if (!path || !*path) return kErrorInvalidFileName;
     std::wstring wide = platform::text::Utf8ToWide(path);
     return Open(wide.c_str(), mode, value);
 }
@@ -105,8 +111,7 @@ int CFile::CreateRaw(const wchar_t* path, uint32_t access, uint32_t share, uint3
                      uint32_t attributes)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!path || !*path)
-        return kErrorInvalidFileName;
+    if (!path || !*path) return kErrorInvalidFileName;
     bool write = (access & kAccessWrite) != 0;
     fs::eOpenMode how;
     switch (disposition)
@@ -124,24 +129,21 @@ int CFile::CreateRaw(const wchar_t* path, uint32_t access, uint32_t share, uint3
         how = fs::eOpenMode::OpenAlways;
         break;
     case kTruncateExisting:
-        if (!fs::IsRegularFile(path))
-            return kErrorFileOpen;
+        if (!fs::IsRegularFile(path)) return kErrorFileOpen;
         how = fs::eOpenMode::CreateAlways;
         break;
     default:
         return 0;
     }
     int r = Adopt(how, path, write ? kModeReadWrite : kModeRead, 0);
-    if (r == 1 && (attributes & fs::kAttrReadOnly))
-        fs::SetReadOnly(path, true);
+    if (r == 1 && (attributes & fs::kAttrReadOnly)) fs::SetReadOnly(path, true);
     return r;
 }
 
 uint32_t CFile::GetSize()
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!Handle())
-        return 0;
+    if (!Handle()) return 0;
     int64_t size = Handle()->Size();
     return size < 0 ? 0 : static_cast<uint32_t>(size > 0xFFFFFFFFLL ? 0xFFFFFFFFLL : size);
 }
@@ -149,15 +151,13 @@ uint32_t CFile::GetSize()
 uint32_t CFile::Read(void* buffer, uint32_t count)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!Handle() || !buffer || count == 0)
-        return 0;
+    if (!Handle() || !buffer || count == 0) return 0;
     char* p = static_cast<char*>(buffer);
     uint32_t done = 0;
     while (done < count)
     {
         int64_t n = Handle()->Read(p + done, count - done);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         done += static_cast<uint32_t>(n);
     }
     m_position += done;
@@ -167,18 +167,15 @@ uint32_t CFile::Read(void* buffer, uint32_t count)
 uint32_t CFile::Write(const void* buffer, uint32_t count)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!Handle() || !buffer || count == 0)
-        return 0;
+    if (!Handle() || !buffer || count == 0) return 0;
     // The position is 32-bit: refuse to grow a file past 4 GiB rather than wrap.
-    if (static_cast<uint64_t>(m_position) + count > 0xFFFFFFFFULL)
-        return 0;
+    if (static_cast<uint64_t>(m_position) + count > 0xFFFFFFFFULL) return 0;
     const char* p = static_cast<const char*>(buffer);
     uint32_t done = 0;
     while (done < count)
     {
         int64_t n = Handle()->Write(p + done, count - done);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         done += static_cast<uint32_t>(n);
     }
     m_position += done;
@@ -188,10 +185,8 @@ uint32_t CFile::Write(const void* buffer, uint32_t count)
 uint32_t CFile::Seek(uint32_t position)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!Handle())
-        return 0;
-    if (Handle()->Seek(position, fs::eSeekOrigin::Begin))
-        m_position = position;
+    if (!Handle()) return 0;
+    if (Handle()->Seek(position, fs::eSeekOrigin::Begin)) m_position = position;
     return m_position;
 }
 
@@ -203,10 +198,8 @@ bool CFile::SetEndOfFile()
 int CFile::ReadAll(char** outBuffer, bool allocate, uint32_t* outSize)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!outBuffer || !outSize)
-        return kErrorInvalidPointer;
-    if (!Handle())
-        return kErrorNotOpen;
+    if (!outBuffer || !outSize) return kErrorInvalidPointer;
+    if (!Handle()) return kErrorNotOpen;
     uint32_t size = GetSize();
     m_all.assign(size, 0);
     Seek(0);
@@ -219,10 +212,8 @@ int CFile::ReadAll(char** outBuffer, bool allocate, uint32_t* outSize)
     if (allocate)
     {
         char* copy = AllocBuffer(size);
-        if (!copy)
-            return kErrorMemory;
-        if (size)
-            std::memcpy(copy, m_all.data(), size);
+        if (!copy) return kErrorMemory;
+        if (size) std::memcpy(copy, m_all.data(), size);
         *outBuffer = copy;
     }
     else
@@ -239,10 +230,8 @@ void CFile::FreeReadAllBuffer()
 bool CFile::CopyWithin(uint32_t from, uint32_t to, uint32_t count)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!Handle())
-        return false;
-    if (from == to || count == 0)
-        return true;
+    if (!Handle()) return false;
+    if (from == to || count == 0) return true;
     std::vector<char> block(count < kCopyBlock ? count : kCopyBlock);
     // Moving towards the end copies from the tail backwards so overlapping data is not overwritten
     // before it is read.
@@ -252,10 +241,8 @@ bool CFile::CopyWithin(uint32_t from, uint32_t to, uint32_t count)
     {
         uint32_t n = count - done < kCopyBlock ? count - done : kCopyBlock;
         uint32_t offset = backwards ? count - done - n : done;
-        if (Seek(from + offset) != from + offset || Read(block.data(), n) != n)
-            return false;
-        if (Seek(to + offset) != to + offset || Write(block.data(), n) != n)
-            return false;
+        if (Seek(from + offset) != from + offset || Read(block.data(), n) != n) return false;
+        if (Seek(to + offset) != to + offset || Write(block.data(), n) != n) return false;
         done += n;
     }
     return true;
@@ -265,8 +252,7 @@ bool CFile::GetLastWriteFileTime(FileTime& ft)
 {
     CCriticalSectionMgr guard(&SharedLock());
     fs::sFileStat st;
-    if (!Handle() || !Handle()->GetStat(st))
-        return false;
+    if (!Handle() || !Handle()->GetStat(st)) return false;
     ft = ToFileTime(st.lastWrite);
     return true;
 }
@@ -274,17 +260,15 @@ bool CFile::GetLastWriteFileTime(FileTime& ft)
 bool CFile::GetLastWriteSystemTime(sSystemTime& utc)
 {
     FileTime ft;
-    if (!GetLastWriteFileTime(ft))
-        return false;
-    return UtcTime(static_cast<time_t>(FromFileTime(ft).seconds), static_cast<uint16_t>((ft % kTicksPerSecond) / 10000),
-                   utc);
+    if (!GetLastWriteFileTime(ft)) return false;
+    return UtcTime(static_cast<time_t>(FromFileTime(ft).seconds),
+                   static_cast<uint16_t>((ft % kTicksPerSecond) / 10000), utc);
 }
 
 bool CFile::GetLastWriteTime(time_t& t, bool throughLocal)
 {
     FileTime ft;
-    if (!GetLastWriteFileTime(ft))
-        return false;
+    if (!GetLastWriteFileTime(ft)) return false;
     if (!throughLocal)
     {
         t = static_cast<time_t>(FromFileTime(ft).seconds);
@@ -309,11 +293,13 @@ bool CFile::SetLastWriteSystemTime(const sSystemTime& utc)
     fields.minute = utc.minute;
     fields.second = utc.second;
     time_t seconds = 0;
-    if (utc.year < 1601 || !platform::time::UtcCalendarToTime(fields, seconds))
-        return false;
+    if (utc.year < 1601 || !platform::time::UtcCalendarToTime(fields, seconds)) return false;
     return SetLastWriteFileTime(TimeToFileTime(seconds) + static_cast<uint64_t>(utc.milliseconds) * 10000);
 }
 
-bool CFile::SetLastWriteTime(time_t t) { return SetLastWriteFileTime(TimeToFileTime(t)); }
+bool CFile::SetLastWriteTime(time_t t)
+{
+    return SetLastWriteFileTime(TimeToFileTime(t));
+}
 
 } // namespace ZP

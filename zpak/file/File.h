@@ -52,7 +52,8 @@ public:
     bool CopyWithin(uint32_t from, uint32_t to, uint32_t count);
     const char* GetReadAllBuffer() const { return m_all.empty() ? nullptr : m_all.data(); }
     uint32_t GetReadAllSize() const { return static_cast<uint32_t>(m_all.size()); }
-    int CreateRaw(const wchar_t* path, uint32_t access, uint32_t share, uint32_t disposition, uint32_t attributes);
+    int CreateRaw(const wchar_t* path, uint32_t access, uint32_t share, uint32_t disposition,
+                  uint32_t attributes);
 
     static constexpr uint32_t kCopyBlock = 100000;
 

@@ -9,8 +9,14 @@
 namespace ZP
 {
 
-char* AllocBuffer(size_t size) { return new (std::nothrow) char[size ? size : 1]; }
-void FreeBuffer(void* buffer) { delete[] static_cast<char*>(buffer); }
+char* AllocBuffer(size_t size)
+{
+    return new (std::nothrow) char[size ? size : 1];
+}
+void FreeBuffer(void* buffer)
+{
+    delete[] static_cast<char*>(buffer);
+}
 
 // The lock lives until exit rather than dying with the last file object: a file object destroyed
 // during static teardown must still find it.
@@ -20,7 +26,10 @@ CCriticalSection& CFileBase::SharedLock()
     return *lock;
 }
 
-CFileBase::CFileBase() { SharedLock(); }
+CFileBase::CFileBase()
+{
+    SharedLock();
+}
 
 // Each kind closes its own handle in its destructor: the base cannot reach the override here.
 CFileBase::~CFileBase() = default;
@@ -58,8 +67,7 @@ int CFileBase::Reopen(uint32_t position)
     int value = m_value;
     Close();
     int r = Open(name.c_str(), mode, value);
-    if (r != 1)
-        return r;
+    if (r != 1) return r;
     Seek(position);
     return 1;
 }
@@ -68,10 +76,9 @@ uint32_t CFileBase::ReadUInt32()
 {
     CCriticalSectionMgr guard(&SharedLock());
     unsigned char b[4];
-    if (Read(b, 4) != 4)
-        return 0;
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-           (static_cast<uint32_t>(b[3]) << 24);
+    if (Read(b, 4) != 4) return 0;
+    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 
 uint32_t CFileBase::WriteUInt32(uint32_t value)
@@ -85,8 +92,7 @@ uint32_t CFileBase::WriteUInt32(uint32_t value)
 uint32_t CFileBase::SeekFrom(int64_t offset, int origin)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!m_opened)
-        return 0;
+    if (!m_opened) return 0;
     int64_t target;
     switch (origin)
     {
@@ -102,16 +108,14 @@ uint32_t CFileBase::SeekFrom(int64_t offset, int origin)
     default:
         return 0;
     }
-    if (target < 0 || target > 0xFFFFFFFFLL)
-        return 0;
+    if (target < 0 || target > 0xFFFFFFFFLL) return 0;
     return Seek(static_cast<uint32_t>(target));
 }
 
 bool CFileBase::Truncate(uint32_t position)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!m_opened)
-        return false;
+    if (!m_opened) return false;
     Seek(position);
     return m_position == position && SetEndOfFile();
 }
@@ -130,8 +134,7 @@ uint32_t CFileBase::FindUInt32(uint32_t stride, uint32_t value)
 {
     CCriticalSectionMgr guard(&SharedLock());
     uint32_t size = GetSize();
-    if (size == 0 || stride == 0)
-        return 0;
+    if (size == 0 || stride == 0) return 0;
     uint32_t saved = m_position;
     uint64_t pos = 0;
     uint64_t found = 0;
@@ -147,8 +150,7 @@ uint32_t CFileBase::FindUInt32(uint32_t stride, uint32_t value)
         }
     }
     Seek(saved);
-    if (!hit)
-        found = pos + stride;
+    if (!hit) found = pos + stride;
     return found > 0xFFFFFFFFULL ? 0xFFFFFFFFu : static_cast<uint32_t>(found);
 }
 
@@ -182,8 +184,14 @@ int CFileBase::GetKind()
     return m_kind;
 }
 
-IFileBase* CFileFactory::Create() { return new (std::nothrow) CFile; }
-IFileBase* CFileHttpFactory::Create() { return new (std::nothrow) CFileHttp; }
+IFileBase* CFileFactory::Create()
+{
+    return new (std::nothrow) CFile;
+}
+IFileBase* CFileHttpFactory::Create()
+{
+    return new (std::nothrow) CFileHttp;
+}
 
 CFileFactory* GetFileFactory()
 {

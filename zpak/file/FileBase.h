@@ -12,7 +12,6 @@
 namespace ZP
 {
 
-
 // Open modes.
 constexpr int kModeRead = 0;      // existing file, read only
 constexpr int kModeReadWrite = 1; // existing file, read and write (missing folders are created)

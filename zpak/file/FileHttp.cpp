@@ -33,7 +33,8 @@ bool IsUrlFault(int internetError)
 // last failure when none does.
 template <size_t N>
 std::unique_ptr<net::HttpRequest> OpenThrough(const net::eAccessMode (&order)[N], const std::string& url,
-                                              int64_t rangeStart, std::unique_ptr<net::HttpSession>& session, int& r)
+                                              int64_t rangeStart, std::unique_ptr<net::HttpSession>& session,
+                                              int& r)
 {
     r = net::kInternetInternalError;
     for (net::eAccessMode mode : order)
@@ -41,10 +42,8 @@ std::unique_ptr<net::HttpRequest> OpenThrough(const net::eAccessMode (&order)[N]
         session = NewSession(mode);
         auto request = std::make_unique<net::HttpRequest>();
         r = request->Open(*session, url, rangeStart);
-        if (r == net::kInternetOk)
-            return request;
-        if (IsUrlFault(r))
-            break;
+        if (r == net::kInternetOk) return request;
+        if (IsUrlFault(r)) break;
     }
     session.reset();
     return nullptr;
@@ -54,17 +53,22 @@ std::unique_ptr<net::HttpRequest> OpenThrough(const net::eAccessMode (&order)[N]
 int64_t RangeStartOf(const std::string& contentRange)
 {
     unsigned long long start = 0;
-    if (std::sscanf(contentRange.c_str(), "bytes %llu-", &start) != 1)
-        return -1;
+    if (std::sscanf(contentRange.c_str(), "bytes %llu-", &start) != 1) return -1;
     return static_cast<int64_t>(start);
 }
 } // namespace
 
 CFileHttp::CFileHttp() = default;
 
-CFileHttp::~CFileHttp() { Close(); }
+CFileHttp::~CFileHttp()
+{
+    Close();
+}
 
-net::HttpRequest* CFileHttp::Request() const { return static_cast<net::HttpRequest*>(m_handle); }
+net::HttpRequest* CFileHttp::Request() const
+{
+    return static_cast<net::HttpRequest*>(m_handle);
+}
 
 void CFileHttp::ReleaseHandle()
 {
@@ -100,8 +104,7 @@ int CFileHttp::StatusResult(int status)
 int CFileHttp::Open(const wchar_t* url, int mode, int value)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!url || !*url || mode != kModeRead)
-        return 0;
+    if (!url || !*url || mode != kModeRead) return 0;
     Close();
     // Direct access first, then the configured (proxy) access, and that once more: the second try
     // of the URL on its own.
@@ -120,11 +123,9 @@ int CFileHttp::Open(const wchar_t* url, int mode, int value)
     m_lastInternetError = 0;
     m_url = url;
     int status = StatusResult(request->Status());
-    if (status != 1)
-        return status;
+    if (status != 1) return status;
     int64_t length = request->ContentLength();
-    if (length > static_cast<int64_t>(0xFFFFFFFFLL))
-        return kErrorFileSize;
+    if (length > static_cast<int64_t>(0xFFFFFFFFLL)) return kErrorFileSize;
     SetHandle(kKindHttp, request.release());
     m_session = std::move(session);
     m_mode = mode;
@@ -136,8 +137,7 @@ int CFileHttp::Open(const wchar_t* url, int mode, int value)
 uint32_t CFileHttp::GetSize()
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!Request())
-        return 0;
+    if (!Request()) return 0;
     int64_t length = Request()->ContentLength();
     return length < 0 || length > static_cast<int64_t>(0xFFFFFFFFLL) ? 0 : static_cast<uint32_t>(length);
 }
@@ -145,8 +145,7 @@ uint32_t CFileHttp::GetSize()
 uint32_t CFileHttp::Read(void* buffer, uint32_t count)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!Request() || !buffer || count == 0)
-        return 0;
+    if (!Request() || !buffer || count == 0) return 0;
     size_t got = 0;
     int r = Request()->Read(buffer, count, got);
     if (r != net::kInternetOk)
@@ -167,8 +166,7 @@ int64_t CFileHttp::GetContentLength()
 bool CFileHttp::QueryDataAvailable(uint32_t* count)
 {
     CCriticalSectionMgr guard(&SharedLock());
-    if (!Request() || !count)
-        return false;
+    if (!Request() || !count) return false;
     size_t n = Request()->Available();
     *count = n > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(n);
     return true;
@@ -178,10 +176,8 @@ uint32_t CFileHttp::Seek(uint32_t position)
 {
     CCriticalSectionMgr guard(&SharedLock());
     // A request whose transfer failed is spent: only a new one brings the bytes from there.
-    if (position == m_position && Request() && m_lastInternetError == 0)
-        return m_position;
-    if (m_url.empty())
-        return 0;
+    if (position == m_position && Request() && m_lastInternetError == 0) return m_position;
+    if (m_url.empty()) return 0;
     // The range request carries the URL in a 256-byte buffer: a longer URL is refused, not cut.
     std::string url = platform::text::WideToUtf8(m_url);
     if (url.size() >= 256)

@@ -37,10 +37,8 @@ public:
     {
         m_bytes += arrived;
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_start);
-        if (m_limits.floorBytesPerSecond == 0 || elapsed < m_limits.floorWindow)
-            return false;
-        if (m_bytes * 1000 < uint64_t(m_limits.floorBytesPerSecond) * uint64_t(elapsed.count()))
-            return true;
+        if (m_limits.floorBytesPerSecond == 0 || elapsed < m_limits.floorWindow) return false;
+        if (m_bytes * 1000 < uint64_t(m_limits.floorBytesPerSecond) * uint64_t(elapsed.count())) return true;
         m_start = Clock::now();
         m_bytes = 0;
         return false;
@@ -67,7 +65,10 @@ void SetTransferLimits(const sTransferLimits& limits)
     s.limits = limits;
 }
 
-bool ICopyListener::StopRequested() { return false; }
+bool ICopyListener::StopRequested()
+{
+    return false;
+}
 void ICopyListener::OnPiece(uint32_t, uint32_t, uint32_t) {}
 void ICopyListener::OnRestart() {}
 
@@ -80,15 +81,17 @@ int ShortBodyCode(IFileBase* source)
 
 bool CFileCopyTarget::Restart()
 {
-    if (m_truncate)
-        return m_file->Truncate(m_base) && m_file->Seek(m_base) == m_base;
+    if (m_truncate) return m_file->Truncate(m_base) && m_file->Seek(m_base) == m_base;
     return m_file->Seek(m_base) == m_base;
 }
 
-bool CFileCopyTarget::Write(const char* data, uint32_t count) { return m_file->Write(data, count) == count; }
+bool CFileCopyTarget::Write(const char* data, uint32_t count)
+{
+    return m_file->Write(data, count) == count;
+}
 
-int CopyResumable(IFileBase* source, ICopyTarget& target, const sCopyRequest& request, ICopyListener* listener,
-                  uint32_t* done)
+int CopyResumable(IFileBase* source, ICopyTarget& target, const sCopyRequest& request,
+                  ICopyListener* listener, uint32_t* done)
 {
     ICopyListener quiet;
     ICopyListener& hear = listener ? *listener : quiet;
@@ -96,21 +99,17 @@ int CopyResumable(IFileBase* source, ICopyTarget& target, const sCopyRequest& re
     const uint32_t total = request.total;
     auto finish = [&](int result)
     {
-        if (done)
-            *done = held;
+        if (done) *done = held;
         return result;
     };
-    if (!source || !source->IsOpened())
-        return finish(kErrorInvalidPointer);
+    if (!source || !source->IsOpened()) return finish(kErrorInvalidPointer);
     if (held > total)
     {
-        if (!target.Restart())
-            return finish(kErrorFileWrite);
+        if (!target.Restart()) return finish(kErrorFileWrite);
         held = 0;
         hear.OnRestart();
     }
-    if (held == total && !request.toEnd)
-        return finish(1);
+    if (held == total && !request.toEnd) return finish(1);
 
     // A resource whose transfer failed is asked again even where it stands: its request is spent.
     const uint32_t wanted = request.sourceBase + held;
@@ -125,8 +124,7 @@ int CopyResumable(IFileBase* source, ICopyTarget& target, const sCopyRequest& re
             // The whole resource comes again from its start: never splice it onto the part.
             if (held > 0)
             {
-                if (!target.Restart())
-                    return finish(kErrorFileWrite);
+                if (!target.Restart()) return finish(kErrorFileWrite);
                 held = 0;
                 hear.OnRestart();
             }
@@ -142,19 +140,16 @@ int CopyResumable(IFileBase* source, ICopyTarget& target, const sCopyRequest& re
         const uint32_t got = source->Read(piece.data(), want);
         if (got == 0)
         {
-            if (request.toEnd && (!http || http->GetLastInternetError() == 0))
-                return finish(1);
+            if (request.toEnd && (!http || http->GetLastInternetError() == 0)) return finish(1);
             return finish(ShortBodyCode(source));
         }
-        if (!target.Write(piece.data(), got))
-            return finish(kErrorFileWrite);
+        if (!target.Write(piece.data(), got)) return finish(kErrorFileWrite);
         held += got;
         hear.OnPiece(total, held, got);
         // Polled after each piece, so a piece that was read is never thrown away.
         if (held < total && (hear.StopRequested() || CStopper::IsStopRequested()))
             return finish(kErrorStopped);
-        if (held < total && floor.Below(got))
-            return finish(platform::net::kInternetTimeout);
+        if (held < total && floor.Below(got)) return finish(platform::net::kInternetTimeout);
     }
     // A body without a length that would outgrow the ceiling is not the resource asked for.
     return finish(request.toEnd ? kErrorDataSize : 1);

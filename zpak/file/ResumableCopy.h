@@ -87,7 +87,8 @@ int ShortBodyCode(IFileBase* source);
 class CFileCopyTarget : public ICopyTarget
 {
 public:
-    CFileCopyTarget(IFileBase* file, uint32_t base, bool truncate) : m_file(file), m_base(base), m_truncate(truncate)
+    CFileCopyTarget(IFileBase* file, uint32_t base, bool truncate)
+        : m_file(file), m_base(base), m_truncate(truncate)
     {
     }
     bool Restart() override;

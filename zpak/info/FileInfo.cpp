@@ -14,14 +14,14 @@ namespace ZP
 namespace
 {
 // Field order of the 108-byte record, one u32 every 4 bytes.
-uint32_t sFileInfoBase::* const kFields[27] = {
-    &sFileInfoBase::reserved0, &sFileInfoBase::NameLen,   &sFileInfoBase::FilePos,     &sFileInfoBase::size,
-    &sFileInfoBase::OrgSize,   &sFileInfoBase::zip,       &sFileInfoBase::unzipsize,   &sFileInfoBase::enc,
-    &sFileInfoBase::EncSize,   &sFileInfoBase::FileTime,  &sFileInfoBase::PathKey,     &sFileInfoBase::NameKey,
-    &sFileInfoBase::ExtKey,    &sFileInfoBase::DirKey,    &sFileInfoBase::deleted,     &sFileInfoBase::InfoPos,
-    &sFileInfoBase::Loc,       &sFileInfoBase::Sign,      &sFileInfoBase::reserved72,  &sFileInfoBase::Date,
-    &sFileInfoBase::Time,      &sFileInfoBase::OrgCrc,    &sFileInfoBase::ZipCrc,      &sFileInfoBase::CrcSign,
-    &sFileInfoBase::OrgSum,    &sFileInfoBase::ZipSum,    &sFileInfoBase::reserved104,
+uint32_t sFileInfoBase::*const kFields[27] = {
+    &sFileInfoBase::reserved0, &sFileInfoBase::NameLen,  &sFileInfoBase::FilePos,     &sFileInfoBase::size,
+    &sFileInfoBase::OrgSize,   &sFileInfoBase::zip,      &sFileInfoBase::unzipsize,   &sFileInfoBase::enc,
+    &sFileInfoBase::EncSize,   &sFileInfoBase::FileTime, &sFileInfoBase::PathKey,     &sFileInfoBase::NameKey,
+    &sFileInfoBase::ExtKey,    &sFileInfoBase::DirKey,   &sFileInfoBase::deleted,     &sFileInfoBase::InfoPos,
+    &sFileInfoBase::Loc,       &sFileInfoBase::Sign,     &sFileInfoBase::reserved72,  &sFileInfoBase::Date,
+    &sFileInfoBase::Time,      &sFileInfoBase::OrgCrc,   &sFileInfoBase::ZipCrc,      &sFileInfoBase::CrcSign,
+    &sFileInfoBase::OrgSum,    &sFileInfoBase::ZipSum,   &sFileInfoBase::reserved104,
 };
 static_assert(sizeof(kFields) / sizeof(kFields[0]) * 4 == kRecordBytes);
 } // namespace
@@ -33,8 +33,7 @@ void CFileInfo::SetName(const std::wstring& name)
     {
         units.resize(kNameUnits - 1);
         // Do not leave half a surrogate pair at the cut.
-        if (!units.empty() && units.back() >= 0xD800 && units.back() <= 0xDBFF)
-            units.pop_back();
+        if (!units.empty() && units.back() >= 0xD800 && units.back() <= 0xDBFF) units.pop_back();
         m_name = platform::text::Utf16ToWide(units);
     }
     else
@@ -66,8 +65,7 @@ void CFileInfo::CopyFrom(const CFileInfo& other)
 
 bool CFileInfo::Equals(const CFileInfo* other) const
 {
-    if (!other || other->base.Sign != FILEINFO_SIGN)
-        return false;
+    if (!other || other->base.Sign != FILEINFO_SIGN) return false;
     const sFileInfoBase& a = base;
     const sFileInfoBase& b = other->base;
     if (a.OrgSize != b.OrgSize || a.PathKey != b.PathKey || a.NameKey != b.NameKey || a.DirKey != b.DirKey ||
@@ -81,17 +79,14 @@ bool CFileInfo::Equals(const CFileInfo* other) const
 
 bool CFileInfo::IsSpecial(bool withSizeRule) const
 {
-    if (base.enc >= 1 && base.enc <= 4)
-        return true;
-    if (base.zip == 1 || base.zip == 2)
-        return true;
+    if (base.enc >= 1 && base.enc <= 4) return true;
+    if (base.zip == 1 || base.zip == 2) return true;
     return withSizeRule && (base.size > base.OrgSize ? base.size : base.OrgSize) >= kLargeFileBytes;
 }
 
 void CFileInfo::FillDateTimeIfEmpty()
 {
-    if (base.Date != 0 || base.Time != 0)
-        return;
+    if (base.Date != 0 || base.Time != 0) return;
     sSystemTime t = LocalTime(static_cast<time_t>(base.FileTime));
     base.Date = t.year * 10000u + t.month * 100u + t.day;
     base.Time = t.hour * 10000u + t.minute * 100u + t.second;

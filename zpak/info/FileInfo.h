@@ -14,7 +14,7 @@ constexpr uint32_t FILEINFO_SIGN = 0x00534946u; // "FIS\0"
 constexpr uint32_t CRC_SIGN = 0x32435243u;      // "CRC2"
 constexpr size_t kRecordBytes = 108;
 constexpr size_t kNameBytes = 512;
-constexpr size_t kNameUnits = 256;              // UTF-16 units, terminator included
+constexpr size_t kNameUnits = 256; // UTF-16 units, terminator included
 constexpr size_t kRecordWithNameBytes = kRecordBytes + kNameBytes;
 
 // Record locations.
@@ -95,6 +95,5 @@ private:
 // The loose-file time rule on its own: fileMtimeUtc read back through local time is within
 // 40,000 seconds of recordTime.
 bool LooseFileTimeMatches(uint32_t recordTime, int64_t fileMtimeUtc);
-
 
 } // namespace ZP

@@ -8,24 +8,23 @@
 namespace ZP
 {
 
-uint32_t NameKeyOf(const std::wstring& name) { return CCrc32::Get().HashString(BackslashToSlash(name)); }
+uint32_t NameKeyOf(const std::wstring& name)
+{
+    return CCrc32::Get().HashString(BackslashToSlash(name));
+}
 
 CFileInfo* FindInRecords(const std::vector<CFileInfo*>& records, const std::wstring& name, int mode)
 {
-    if (mode != kFindFullName && mode != kFindFileName)
-        return nullptr;
+    if (mode != kFindFullName && mode != kFindFileName) return nullptr;
     for (CFileInfo* r : records)
     {
-        if (!r || r->base.deleted != 0)
-            continue;
+        if (!r || r->base.deleted != 0) continue;
         const std::wstring& candidate = r->Name();
         bool same = mode == kFindFullName ? CompareNoCase(candidate, name) == 0
                                           : CompareNoCase(GetFileNameWithExt(candidate), name) == 0;
-        if (!same)
-            continue;
+        if (!same) continue;
         // Only records in a pak, or naming something that exists, count.
-        if (r->base.Loc == kLocPak || FileExists(candidate))
-            return r;
+        if (r->base.Loc == kLocPak || FileExists(candidate)) return r;
     }
     return nullptr;
 }
@@ -47,8 +46,7 @@ void vFileInfo::AddCopy(const CFileInfo* record)
 bool vFileInfo::ContainsEqual(const CFileInfo* record) const
 {
     for (const CFileInfo* r : m_items)
-        if (r && r->Equals(record))
-            return true;
+        if (r && r->Equals(record)) return true;
     return false;
 }
 
@@ -57,7 +55,10 @@ CFileInfo* vFileInfo::FindNormalized(const std::wstring& name, int mode) const
     return Find(BackslashToSlash(name), mode);
 }
 
-CFileInfo* vFileInfo::Find(const std::wstring& name, int mode) const { return FindInRecords(m_items, name, mode); }
+CFileInfo* vFileInfo::Find(const std::wstring& name, int mode) const
+{
+    return FindInRecords(m_items, name, mode);
+}
 
 void vFileInfo::BuildPathMap(mapFileInfo& map) const
 {
@@ -65,19 +66,16 @@ void vFileInfo::BuildPathMap(mapFileInfo& map) const
     map.SetOwning(false);
     map.Reserve(m_items.size());
     for (CFileInfo* r : m_items)
-        if (r)
-            map.Add(NameKeyOf(r->Name()), r);
+        if (r) map.Add(NameKeyOf(r->Name()), r);
 }
 
 void vFileInfo::MergeFrom(vFileInfo& list)
 {
     for (CFileInfo* other : list.m_items)
     {
-        if (!other)
-            continue;
+        if (!other) continue;
         const CFileInfo* mine = Find(other->Name(), kFindFullName);
-        if (!mine || mine == other)
-            continue;
+        if (!mine || mine == other) continue;
         uint32_t size = other->base.size;
         uint32_t orgSize = other->base.OrgSize;
         uint32_t fileTime = other->base.FileTime;
@@ -105,8 +103,7 @@ void vFileInfo::RemoveCommon(const vFileInfo& list)
 bool vFileInfo::Remove(const CFileInfo* record)
 {
     auto it = std::find(m_items.begin(), m_items.end(), record);
-    if (it == m_items.end())
-        return false;
+    if (it == m_items.end()) return false;
     m_items.erase(it);
     return true;
 }
@@ -139,8 +136,7 @@ size_t vFileInfo::CountLive(bool packedOnly) const
 {
     size_t n = 0;
     for (const CFileInfo* r : m_items)
-        if (r && r->base.deleted != 1 && (!packedOnly || r->base.Loc == kLocPak))
-            ++n;
+        if (r && r->base.deleted != 1 && (!packedOnly || r->base.Loc == kLocPak)) ++n;
     return n;
 }
 
@@ -171,23 +167,20 @@ bool mapFileInfo::ContainsEqual(const CFileInfo* record, uint32_t key) const
 {
     if (const auto* bucket = Bucket(key))
         for (const CFileInfo* r : *bucket)
-            if (r && r->Equals(record))
-                return true;
+            if (r && r->Equals(record)) return true;
     return false;
 }
 
 bool mapFileInfo::RemoveEqual(const CFileInfo* record, uint32_t key)
 {
     auto it = m_buckets.find(key);
-    if (it == m_buckets.end())
-        return false;
+    if (it == m_buckets.end()) return false;
     auto& bucket = it->second;
     for (auto r = bucket.begin(); r != bucket.end(); ++r)
         if (*r && (*r)->Equals(record))
         {
             bucket.erase(r);
-            if (bucket.empty())
-                m_buckets.erase(it);
+            if (bucket.empty()) m_buckets.erase(it);
             return true;
         }
     return false;
@@ -198,8 +191,7 @@ size_t mapFileInfo::CountLive(bool packedOnly) const
     size_t n = 0;
     for (const auto& [key, bucket] : m_buckets)
         for (const CFileInfo* r : bucket)
-            if (r && r->base.deleted != 1 && (!packedOnly || r->base.Loc == kLocPak))
-                ++n;
+            if (r && r->base.deleted != 1 && (!packedOnly || r->base.Loc == kLocPak)) ++n;
     return n;
 }
 

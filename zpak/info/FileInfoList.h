@@ -4,8 +4,8 @@
 #include "zpak/info/FileInfo.h"
 
 #include <cstdint>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace ZP

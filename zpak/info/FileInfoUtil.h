@@ -17,7 +17,6 @@ class IReportOpener;
 
 class IFileBase;
 
-
 struct sFileListStringSize
 {
     uint32_t reserved = 0;

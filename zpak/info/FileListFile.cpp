@@ -17,7 +17,10 @@ const uint8_t kMagicStart[4] = {'F', 'I', 'L', 'S'};
 const uint8_t kMagicTable[4] = {'F', 'I', 'L', 'Z'};
 const uint8_t kMagicEnd[4] = {'F', 'I', 'L', 'E'};
 
-bool WriteAll(IFileBase* file, const void* data, uint32_t size) { return size == 0 || file->Write(data, size) == size; }
+bool WriteAll(IFileBase* file, const void* data, uint32_t size)
+{
+    return size == 0 || file->Write(data, size) == size;
+}
 
 bool WriteU32To(IFileBase* file, uint32_t v)
 {
@@ -41,11 +44,9 @@ std::vector<uint8_t> Utf16Bytes(const std::u16string& s, uint32_t units)
 bool ReadString(IFileBase* file, uint32_t units, std::u16string& out)
 {
     uint64_t bytes = static_cast<uint64_t>(units) * 2;
-    if (bytes > static_cast<uint64_t>(file->GetSize() - file->GetPosition()))
-        return false;
+    if (bytes > static_cast<uint64_t>(file->GetSize() - file->GetPosition())) return false;
     std::vector<uint8_t> raw(static_cast<size_t>(bytes));
-    if (file->Read(raw.data(), static_cast<uint32_t>(bytes)) != bytes)
-        return false;
+    if (file->Read(raw.data(), static_cast<uint32_t>(bytes)) != bytes) return false;
     out.assign(units, u'\0');
     for (size_t i = 0; i < units; ++i)
         out[i] = static_cast<char16_t>(raw[i * 2] | (raw[i * 2 + 1] << 8));
@@ -55,8 +56,7 @@ bool ReadString(IFileBase* file, uint32_t units, std::u16string& out)
 int CloseWith(IFileBase* file, int code, const char* where)
 {
     file->Close();
-    if (code != 1)
-        ZP_LOG_ERROR(code, where);
+    if (code != 1) ZP_LOG_ERROR(code, where);
     return code;
 }
 } // namespace
@@ -66,8 +66,7 @@ int CFileInfoUtil::SaveFileList(IFileBase* file, sFileListSaveLoad* header)
     static const char* const kWhere = "CFileInfoUtil::SaveFileList";
     if (!file || !header || !header->list)
         return ZP_LOG_ERROR(kErrorInvalidPointer, kWhere), kErrorInvalidPointer;
-    if (!file->IsOpened())
-        return ZP_LOG_ERROR(kErrorNotOpen, kWhere), kErrorNotOpen;
+    if (!file->IsOpened()) return ZP_LOG_ERROR(kErrorNotOpen, kWhere), kErrorNotOpen;
     const sFileListStringSize& s = header->sizes;
     file->Seek(0);
     bool ok = WriteAll(file, kMagicStart, 4) && WriteU32To(file, s.reserved) && WriteU32To(file, s.len1) &&
@@ -91,11 +90,9 @@ int CFileInfoUtil::SaveFileList(IFileBase* file, sFileListSaveLoad* header)
     uint32_t index = 0;
     for (const CFileInfo* r : list)
     {
-        if (!ok)
-            break;
+        if (!ok) break;
         ++index;
-        if (!r)
-            continue;
+        if (!r) continue;
         r->WriteRecord(record);
         r->WriteName(record + kRecordBytes);
         ok = WriteAll(file, record, sizeof(record));
@@ -116,8 +113,7 @@ int CFileInfoUtil::LoadFileList(IFileBase* file, sFileListSaveLoad* header)
     static const char* const kWhere = "CFileInfoUtil::LoadFileList";
     if (!file || !header || !header->list)
         return ZP_LOG_ERROR(kErrorInvalidPointer, kWhere), kErrorInvalidPointer;
-    if (!file->IsOpened())
-        return ZP_LOG_ERROR(kErrorNotOpen, kWhere), kErrorNotOpen;
+    if (!file->IsOpened()) return ZP_LOG_ERROR(kErrorNotOpen, kWhere), kErrorNotOpen;
     vFileInfo& list = *header->list;
     list.Clear();
     file->Seek(0);
@@ -125,8 +121,7 @@ int CFileInfoUtil::LoadFileList(IFileBase* file, sFileListSaveLoad* header)
     if (file->Read(word, 4) != 4 || std::memcmp(word, kMagicStart, 4) != 0)
         return CloseWith(file, kErrorInvalidData, kWhere);
     uint8_t block[16];
-    if (file->Read(block, 16) != 16)
-        return CloseWith(file, kErrorInvalidData, kWhere);
+    if (file->Read(block, 16) != 16) return CloseWith(file, kErrorInvalidData, kWhere);
     sFileListStringSize& s = header->sizes;
     s.reserved = ReadU32(block);
     s.len1 = ReadU32(block + 4);
@@ -138,13 +133,11 @@ int CFileInfoUtil::LoadFileList(IFileBase* file, sFileListSaveLoad* header)
     if (s.len3)
     {
         uint64_t skip = static_cast<uint64_t>(s.len3) * 2 + file->GetPosition();
-        if (skip > file->GetSize())
-            return CloseWith(file, kErrorInvalidData, kWhere);
+        if (skip > file->GetSize()) return CloseWith(file, kErrorInvalidData, kWhere);
         file->Seek(static_cast<uint32_t>(skip));
     }
     // The table magic is not checked: lists with any value there are in use.
-    if (file->Read(word, 4) != 4)
-        return CloseWith(file, kErrorInvalidData, kWhere);
+    if (file->Read(word, 4) != 4) return CloseWith(file, kErrorInvalidData, kWhere);
     uint32_t count = file->ReadUInt32();
     sNotifyHooks& hooks = GetNotifyHooks();
     Notify(hooks.listStart, count);
@@ -153,12 +146,10 @@ int CFileInfoUtil::LoadFileList(IFileBase* file, sFileListSaveLoad* header)
     uint64_t bytes = 0;
     for (uint32_t i = 0; i < count; ++i)
     {
-        if (CStopper::IsStopRequested())
-            return CloseWith(file, kErrorStopped, kWhere);
+        if (CStopper::IsStopRequested()) return CloseWith(file, kErrorStopped, kWhere);
         // A count larger than the file holds ends at the data's end: nothing is read or kept
         // for records that are not there.
-        if (file->Read(record, kRecordBytes) != kRecordBytes)
-            break;
+        if (file->Read(record, kRecordBytes) != kRecordBytes) break;
         auto* r = new CFileInfo;
         r->ReadRecord(record);
         r->FillDateTimeIfEmpty();
@@ -173,7 +164,8 @@ int CFileInfoUtil::LoadFileList(IFileBase* file, sFileListSaveLoad* header)
         {
             // A name that fills the whole field was longer than a record holds: taken cut, it
             // would name another file.
-            LogWarnF(L"name longer than %d characters : %s...", static_cast<int>(kNameUnits - 1), r->Name().c_str());
+            LogWarnF(L"name longer than %d characters : %s...", static_cast<int>(kNameUnits - 1),
+                     r->Name().c_str());
             delete r;
             list.Clear();
             return CloseWith(file, kErrorNameTooLong, kWhere);
@@ -219,8 +211,7 @@ int CFileInfoUtil::ReadVersionRecord(IFileBase* file, sListVersion* record, uint
     for (size_t i = 0; i < kNameUnits - 1; ++i)
     {
         char16_t u = static_cast<char16_t>(raw[16 + i * 2] | (raw[16 + i * 2 + 1] << 8));
-        if (u == 0)
-            break;
+        if (u == 0) break;
         units.push_back(u);
     }
     record->listPath = platform::text::Utf16ToWide(units);

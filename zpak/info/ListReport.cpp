@@ -35,10 +35,8 @@ int CFileInfoUtil::SumSizes(std::span<const CFileInfo* const> records, uint64_t*
     if (records.empty()) return 0;
     for (const CFileInfo* r : records)
     {
-        if (CStopper::IsStopRequested())
-            return kErrorStopped;
-        if (!r || r->base.Loc == kLocNoList)
-            continue;
+        if (CStopper::IsStopRequested()) return kErrorStopped;
+        if (!r || r->base.Loc == kLocNoList) continue;
         *plainTotal += r->base.OrgSize;
         *storedTotal += r->base.size;
     }
@@ -58,8 +56,8 @@ std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem,
 {
     if (records.empty()) return std::wstring();
     sSystemTime now = LocalNow();
-    std::wstring path = FormatWide(1023, L"%s_%04d%02d%02d_%02d%02d%02d.txt", stem.c_str(), now.year, now.month,
-                                   now.day, now.hour, now.minute, now.second);
+    std::wstring path = FormatWide(1023, L"%s_%04d%02d%02d_%02d%02d%02d.txt", stem.c_str(), now.year,
+                                   now.month, now.day, now.hour, now.minute, now.second);
     CreateParentFolders(path);
 
     std::wstring text;
@@ -85,14 +83,14 @@ std::wstring CFileInfoUtil::WriteListReport(const std::wstring& stem,
             break;
         }
         ++index;
-        if (!r || r->base.Loc == kLocNoList)
-            continue;
+        if (!r || r->base.Loc == kLocNoList) continue;
         const sFileInfoBase& b = r->base;
-        text += FormatWide(2047,
-                           L"%s - %08d_%06d - InfoPos:%d - FilePos:%d - size:%d - unzipsize:%d - zip:%d - enc:%d - "
-                           L"deleted:%d - Loc:%d\r\n",
-                           r->Name().c_str(), b.Date, b.Time, b.InfoPos, b.FilePos, b.size, b.unzipsize, b.zip,
-                           b.enc, b.deleted, b.Loc);
+        text += FormatWide(
+            2047,
+            L"%s - %08d_%06d - InfoPos:%d - FilePos:%d - size:%d - unzipsize:%d - zip:%d - enc:%d - "
+            L"deleted:%d - Loc:%d\r\n",
+            r->Name().c_str(), b.Date, b.Time, b.InfoPos, b.FilePos, b.size, b.unzipsize, b.zip, b.enc,
+            b.deleted, b.Loc);
         Notify(hooks.recordName, r->Name().c_str());
         Notify(hooks.listIndexProgress, static_cast<uint32_t>(records.size()), index);
     }

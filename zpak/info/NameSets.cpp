@@ -19,7 +19,8 @@ bool WildcardMatch(std::wstring_view pattern, std::wstring_view text)
             star = p++;
             mark = t;
         }
-        else if (p < pattern.size() && platform::text::ToUpper(pattern[p]) == platform::text::ToUpper(text[t]))
+        else if (p < pattern.size() &&
+                 platform::text::ToUpper(pattern[p]) == platform::text::ToUpper(text[t]))
             ++p, ++t;
         else if (star != std::wstring_view::npos)
         {
@@ -40,12 +41,10 @@ bool CFileInfoUtil::ListsEqual(const vFileInfo& a, const vFileInfo& b)
     mapFileInfo mapA, mapB;
     a.BuildPathMap(mapA);
     b.BuildPathMap(mapB);
-    if (mapA.Count() != mapB.Count())
-        return false;
+    if (mapA.Count() != mapB.Count()) return false;
     for (const auto& [key, bucket] : mapA.Buckets())
         for (const CFileInfo* r : bucket)
-            if (!mapB.ContainsEqual(r, key))
-                return false;
+            if (!mapB.ContainsEqual(r, key)) return false;
     return true;
 }
 
@@ -77,11 +76,9 @@ bool CFileInfoUtil::ListMatching(const std::wstring& folder, const std::wstring&
                                  std::vector<std::wstring>& names)
 {
     std::vector<platform::fs::sDirEntry> entries;
-    if (!platform::fs::ListDirectory(DefaultFolder(folder), entries))
-        return false;
+    if (!platform::fs::ListDirectory(DefaultFolder(folder), entries)) return false;
     for (const auto& e : entries)
-        if (WildcardMatch(pattern, e.name))
-            names.push_back(e.name);
+        if (WildcardMatch(pattern, e.name)) names.push_back(e.name);
     return true;
 }
 

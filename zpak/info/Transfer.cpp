@@ -27,13 +27,15 @@ struct sBufferDeleter
 };
 using BufferPtr = std::unique_ptr<char, sBufferDeleter>;
 
-bool BothOpen(IFileBase* a, IFileBase* b) { return a && b && a->IsOpened() && b->IsOpened(); }
+bool BothOpen(IFileBase* a, IFileBase* b)
+{
+    return a && b && a->IsOpened() && b->IsOpened();
+}
 
 // CRC-32 of length bytes of file from position, read back in pieces; the position is left after them.
 bool CrcOfRange(IFileBase* file, uint32_t position, uint32_t length, uint32_t& crc)
 {
-    if (file->Seek(position) != position)
-        return false;
+    if (file->Seek(position) != position) return false;
     std::vector<char> piece(length < (1u << 20) ? length : (1u << 20));
     crc = 0;
     uint32_t done = 0;
@@ -41,8 +43,7 @@ bool CrcOfRange(IFileBase* file, uint32_t position, uint32_t length, uint32_t& c
     {
         uint32_t want = length - done < piece.size() ? length - done : static_cast<uint32_t>(piece.size());
         uint32_t got = file->Read(piece.data(), want);
-        if (got == 0)
-            return false;
+        if (got == 0) return false;
         crc = CCrc32::Get().Update(piece.data(), got, crc);
         done += got;
     }
@@ -71,8 +72,7 @@ public:
     }
     bool Write(const char* data, uint32_t count) override
     {
-        if (count > m_capacity - m_length)
-            return false;
+        if (count > m_capacity - m_length) return false;
         std::memcpy(m_buffer + m_length, data, count);
         m_length += count;
         return true;
@@ -96,8 +96,7 @@ public:
     }
     bool Write(const char* data, uint32_t count) override
     {
-        if (!m_file.Write(data, count))
-            return false;
+        if (!m_file.Write(data, count)) return false;
         crc = CCrc32::Get().Update(data, count, crc);
         return true;
     }
@@ -111,8 +110,7 @@ private:
 
 uint32_t CFileInfoUtil::CopyPlain(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record)
 {
-    if (!BothOpen(source, destination) || size == 0)
-        return 0;
+    if (!BothOpen(source, destination) || size == 0) return 0;
     // Pieces that stay in the cache between the read, the CRC and the write are far faster than
     // one large chunk; the progress hook just runs more often.
     constexpr uint32_t kPiece = 1u << 20;
@@ -127,11 +125,9 @@ uint32_t CFileInfoUtil::CopyPlain(IFileBase* source, IFileBase* destination, uin
     {
         uint32_t want = size - total < chunk ? size - total : chunk;
         uint32_t got = source->Read(buffer.data(), want);
-        if (got == 0)
-            break;
+        if (got == 0) break;
         // A short write is a failed copy, not a shorter file.
-        if (destination->Write(buffer.data(), got) != got)
-            return 0;
+        if (destination->Write(buffer.data(), got) != got) return 0;
         crc = crc32.Update(buffer.data(), got, crc, &sum);
         total += got;
         Notify(hooks.byteProgress, static_cast<uint64_t>(size), static_cast<uint64_t>(total));
@@ -145,13 +141,12 @@ uint32_t CFileInfoUtil::CopyPlain(IFileBase* source, IFileBase* destination, uin
     return total;
 }
 
-uint32_t CFileInfoUtil::StoreCoded(IFileBase* source, IFileBase* destination, uint32_t size, CFileInfo* record)
+uint32_t CFileInfoUtil::StoreCoded(IFileBase* source, IFileBase* destination, uint32_t size,
+                                   CFileInfo* record)
 {
-    if (!BothOpen(source, destination) || size == 0 || !record)
-        return 0;
+    if (!BothOpen(source, destination) || size == 0 || !record) return 0;
     BufferPtr plain(AllocBuffer(size));
-    if (!plain || source->Read(plain.get(), size) != size)
-        return 0;
+    if (!plain || source->Read(plain.get(), size) != size) return 0;
     CCrc32& crc32 = CCrc32::Get();
     int32_t sum = 0;
     record->base.OrgCrc = crc32.Update(plain.get(), size, 0, &sum);
@@ -163,7 +158,8 @@ uint32_t CFileInfoUtil::StoreCoded(IFileBase* source, IFileBase* destination, ui
     {
         char* packed = nullptr;
         uint32_t packedLength = 0;
-        if (Compress(static_cast<int>(record->base.zip & 0xFF), &packed, &packedLength, current.get(), length))
+        if (Compress(static_cast<int>(record->base.zip & 0xFF), &packed, &packedLength, current.get(),
+                     length))
         {
             record->base.unzipsize = length;
             current.reset(packed);
@@ -187,8 +183,7 @@ uint32_t CFileInfoUtil::StoreCoded(IFileBase* source, IFileBase* destination, ui
     }
     record->base.size = length;
     uint32_t written = destination->Write(current.get(), length);
-    if (written != length)
-        return 0;
+    if (written != length) return 0;
     Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(written), static_cast<uint64_t>(written));
     sum = 0;
     record->base.ZipCrc = crc32.Update(current.get(), length, 0, &sum);
@@ -199,16 +194,14 @@ uint32_t CFileInfoUtil::StoreCoded(IFileBase* source, IFileBase* destination, ui
 
 uint32_t CFileInfoUtil::DownloadDecode(IFileBase* source, IFileBase* destination, CFileInfo* record)
 {
-    if (!BothOpen(source, destination) || !record || record->base.size == 0)
-        return 0;
+    if (!BothOpen(source, destination) || !record || record->base.size == 0) return 0;
     const uint32_t sourceStart = source->GetPosition();
     const uint32_t destinationStart = destination->GetPosition();
     const uint32_t size = record->base.size;
     const bool checked = record->HasCrc();
     CCrc32& crc32 = CCrc32::Get();
     BufferPtr received(AllocBuffer(size));
-    if (!received)
-        return 0;
+    if (!received) return 0;
     CMemoryTarget target(received.get(), size);
     CByteProgress progress;
     // A failed attempt continues where the data stopped; data that fails its checks comes again whole.
@@ -218,28 +211,23 @@ uint32_t CFileInfoUtil::DownloadDecode(IFileBase* source, IFileBase* destination
         int r = CopyResumable(source, target,
                               {.sourceBase = sourceStart, .held = held, .total = size, .block = kMemoryPiece},
                               &progress, &held);
-        if (r == kErrorStopped)
-            return 0;
-        if (r != 1)
-            continue;
+        if (r == kErrorStopped) return 0;
+        if (r != 1) continue;
         held = 0;
         target.Restart();
-        if (checked && crc32.Update(received.get(), size, 0) != record->base.ZipCrc)
-            continue;
+        if (checked && crc32.Update(received.get(), size, 0) != record->base.ZipCrc) continue;
         char* plain = nullptr;
-        if (!Decompress(kZipZlib, &plain, record->base.unzipsize, received.get(), size))
-            continue;
+        if (!Decompress(kZipZlib, &plain, record->base.unzipsize, received.get(), size)) continue;
         BufferPtr decoded(plain);
         const uint32_t plainLength = record->base.unzipsize;
         uint32_t plainCrc = crc32.Update(decoded.get(), plainLength, 0);
-        if (checked && plainCrc != record->base.OrgCrc)
-            continue;
+        if (checked && plainCrc != record->base.OrgCrc) continue;
         for (int write = 0; write < kAttempts; ++write)
         {
-            if (destination->Seek(destinationStart) != destinationStart)
-                break;
+            if (destination->Seek(destinationStart) != destinationStart) break;
             uint32_t written = destination->Write(decoded.get(), plainLength);
-            Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(plainLength), static_cast<uint64_t>(written));
+            Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(plainLength),
+                   static_cast<uint64_t>(written));
             uint32_t back = 0;
             if (written == plainLength && record->base.Loc == kLocPak &&
                 CrcOfRange(destination, destinationStart, plainLength, back) && back == plainCrc)
@@ -251,8 +239,7 @@ uint32_t CFileInfoUtil::DownloadDecode(IFileBase* source, IFileBase* destination
 
 uint32_t CFileInfoUtil::DownloadRaw(IFileBase* source, IFileBase* destination, CFileInfo* record)
 {
-    if (!BothOpen(source, destination) || !record)
-        return 0;
+    if (!BothOpen(source, destination) || !record) return 0;
     const uint32_t sourceStart = source->GetPosition();
     const uint32_t destinationStart = destination->GetPosition();
     const uint32_t size = record->base.size;
@@ -262,23 +249,18 @@ uint32_t CFileInfoUtil::DownloadRaw(IFileBase* source, IFileBase* destination, C
     uint32_t held = 0;
     for (int attempt = 0; attempt < kAttempts; ++attempt)
     {
-        if (destination->Seek(destinationStart + held) != destinationStart + held)
-            return 0;
+        if (destination->Seek(destinationStart + held) != destinationStart + held) return 0;
         int r = CopyResumable(source, target,
                               {.sourceBase = sourceStart, .held = held, .total = size, .block = kRawPiece},
                               &progress, &held);
-        if (r == kErrorStopped)
-            return 0;
-        if (r != 1)
-            continue;
+        if (r == kErrorStopped) return 0;
+        if (r != 1) continue;
         const uint32_t crc = target.crc;
         held = 0;
         target.Restart();
-        if (record->HasCrc() && crc != record->base.ZipCrc)
-            continue;
+        if (record->HasCrc() && crc != record->base.ZipCrc) continue;
         uint32_t back = 0;
-        if (CrcOfRange(destination, destinationStart, size, back) && back == crc)
-            return size;
+        if (CrcOfRange(destination, destinationStart, size, back) && back == crc) return size;
     }
     return 0;
 }

@@ -27,8 +27,7 @@ std::string EncodeForFile(const std::wstring& line)
     out.reserve(bytes.size() + 4);
     for (char c : bytes)
     {
-        if (c == '\n')
-            out.push_back('\r');
+        if (c == '\n') out.push_back('\r');
         out.push_back(c);
     }
     return out;
@@ -44,7 +43,10 @@ std::wstring MakePath(const std::wstring& folder, const wchar_t* stem)
 std::mutex g_fileLock; // stands in for the exclusive share mode of the log file
 } // namespace
 
-CZpakLog::CZpakLog() { SetLogFile(L"LogReport"); }
+CZpakLog::CZpakLog()
+{
+    SetLogFile(L"LogReport");
+}
 
 bool CZpakLog::SetLogFile(const wchar_t* stem)
 {
@@ -53,8 +55,7 @@ bool CZpakLog::SetLogFile(const wchar_t* stem)
 
 bool CZpakLog::SetLogFileIn(const wchar_t* stem, const wchar_t* folder)
 {
-    if (!stem || !*stem || !folder)
-        return false;
+    if (!stem || !*stem || !folder) return false;
     std::wstring path = MakePath(folder, stem);
     std::lock_guard<std::mutex> guard(m_lock);
     m_path = std::move(path);
@@ -73,8 +74,14 @@ std::vector<std::wstring> CZpakLog::GetHeldLines() const
     return m_held;
 }
 
-void CZpakLog::SetWriteThrough(bool on) { g_writeThrough.store(on); }
-bool CZpakLog::IsWriteThrough() { return g_writeThrough.load(); }
+void CZpakLog::SetWriteThrough(bool on)
+{
+    g_writeThrough.store(on);
+}
+bool CZpakLog::IsWriteThrough()
+{
+    return g_writeThrough.load();
+}
 
 bool CZpakLog::Write(const wchar_t* text, bool showBox, unsigned boxType, int* boxResult)
 {
@@ -89,25 +96,23 @@ bool CZpakLog::WriteWarning(const wchar_t* text, bool showBox, unsigned boxType,
 bool CZpakLog::WriteAndShow(const wchar_t* text, bool warning, const wchar_t* boxTitle, unsigned boxType,
                             int* boxResult)
 {
-    if (!text || !*text)
-        return false;
+    if (!text || !*text) return false;
     bool written = WriteLine(text, warning);
     if (boxTitle)
     {
         int answer = platform::ui::SystemMessageBox(text, boxTitle, boxType);
-        if (boxResult)
-            *boxResult = answer;
+        if (boxResult) *boxResult = answer;
     }
     return written;
 }
 
 bool CZpakLog::WriteLine(const wchar_t* text, bool warning)
 {
-    if (!text || !*text)
-        return false;
+    if (!text || !*text) return false;
     sSystemTime t = LocalNow();
-    std::wstring line = FormatWide(kLineChars, warning ? L"[--Warning--] [%04d%02d%02d_%02d:%02d:%02d] "
-                                                       : L"[%04d%02d%02d_%02d:%02d:%02d] ",
+    std::wstring line = FormatWide(kLineChars,
+                                   warning ? L"[--Warning--] [%04d%02d%02d_%02d:%02d:%02d] "
+                                           : L"[%04d%02d%02d_%02d:%02d:%02d] ",
                                    t.year, t.month, t.day, t.hour, t.minute, t.second);
     // The text is appended, never used as a format: a percent sign stays a percent sign.
     size_t room = kLineChars - line.size() - 1;
@@ -119,27 +124,23 @@ bool CZpakLog::WriteLine(const wchar_t* text, bool warning)
 
 bool CZpakLog::AppendToFile(const std::wstring& line)
 {
-    if (line.empty())
-        return false;
+    if (line.empty()) return false;
     std::wstring path = GetLogFilePath();
     std::string bytes = EncodeForFile(line);
     std::lock_guard<std::mutex> guard(g_fileLock);
     platform::fs::File file;
     if (FileExists(path))
     {
-        if (!file.Open(path, platform::fs::eOpenMode::Append))
-            return false;
+        if (!file.Open(path, platform::fs::eOpenMode::Append)) return false;
     }
     else
     {
         CreateParentFolders(path);
-        if (!file.Open(path, platform::fs::eOpenMode::CreateAlways))
-            return false;
+        if (!file.Open(path, platform::fs::eOpenMode::CreateAlways)) return false;
     }
     bool ok = file.WriteAll(bytes.data(), bytes.size());
     file.Close();
-    if (ok)
-        platform::debug::DebugOutput(line);
+    if (ok) platform::debug::DebugOutput(line);
     return ok;
 }
 
@@ -153,10 +154,8 @@ bool CZpakLog::HoldLine(const std::wstring& line)
 bool CZpakLog::FlushHeldLines(const wchar_t* stem)
 {
     std::vector<std::wstring> held = GetHeldLines();
-    if (held.empty() || !stem || !*stem)
-        return false;
-    if (!SetLogFile(stem))
-        return false;
+    if (held.empty() || !stem || !*stem) return false;
+    if (!SetLogFile(stem)) return false;
     std::wstring path = GetLogFilePath();
     CreateParentFolders(path);
     std::string bytes;
@@ -164,12 +163,14 @@ bool CZpakLog::FlushHeldLines(const wchar_t* stem)
         bytes += EncodeForFile(line);
     std::lock_guard<std::mutex> guard(g_fileLock);
     platform::fs::File file;
-    if (!file.Open(path, platform::fs::eOpenMode::CreateAlways))
-        return false;
+    if (!file.Open(path, platform::fs::eOpenMode::CreateAlways)) return false;
     return file.WriteAll(bytes.data(), bytes.size());
 }
 
-void CZpakLog::Reset() { SetLogFile(L"LogReport"); }
+void CZpakLog::Reset()
+{
+    SetLogFile(L"LogReport");
+}
 
 CZpakLog* GetLog()
 {
@@ -179,8 +180,7 @@ CZpakLog* GetLog()
 
 bool LogF(const wchar_t* format, ...)
 {
-    if (!format)
-        return false;
+    if (!format) return false;
     va_list args;
     va_start(args, format);
     std::wstring text = FormatWideV(CZpakLog::kLineChars, format, args);
@@ -190,8 +190,7 @@ bool LogF(const wchar_t* format, ...)
 
 bool LogWarnF(const wchar_t* format, ...)
 {
-    if (!format)
-        return false;
+    if (!format) return false;
     va_list args;
     va_start(args, format);
     std::wstring text = FormatWideV(CZpakLog::kLineChars, format, args);

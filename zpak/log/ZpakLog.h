@@ -15,7 +15,8 @@ public:
     CZpakLog();
     virtual ~CZpakLog() = default;
 
-    virtual bool Write(const wchar_t* text, bool showBox = false, unsigned boxType = 0, int* boxResult = nullptr);
+    virtual bool Write(const wchar_t* text, bool showBox = false, unsigned boxType = 0,
+                       int* boxResult = nullptr);
     virtual bool WriteWarning(const wchar_t* text, bool showBox = false, unsigned boxType = 0,
                               int* boxResult = nullptr);
     virtual bool FlushHeldLines(const wchar_t* stem);

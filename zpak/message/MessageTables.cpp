@@ -158,5 +158,4 @@ const sMessageEntry kLibraryMessages[] = {
 };
 const size_t kLibraryMessageCount = sizeof(kLibraryMessages) / sizeof(kLibraryMessages[0]);
 
-
 } // namespace ZP

@@ -62,6 +62,9 @@ CPatchSystemMessage* RestoreDefaultMessageProvider()
     return previous == DefaultProvider() ? nullptr : previous;
 }
 
-const wchar_t* GetMessageText(int code) { return GetMessageProvider()->GetMessage(code); }
+const wchar_t* GetMessageText(int code)
+{
+    return GetMessageProvider()->GetMessage(code);
+}
 
 } // namespace ZP

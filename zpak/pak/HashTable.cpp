@@ -13,8 +13,7 @@ namespace
 bool ErasePointer(std::vector<CFileInfo*>& v, const CFileInfo* record)
 {
     auto it = std::find(v.begin(), v.end(), record);
-    if (it == v.end())
-        return false;
+    if (it == v.end()) return false;
     v.erase(it);
     return true;
 }
@@ -44,8 +43,7 @@ bool CHashTable::ContainsEqual(const CFileInfo* record) const
 
 bool CHashTable::Add(CFileInfo* record)
 {
-    if (!record || ContainsEqual(record))
-        return false;
+    if (!record || ContainsEqual(record)) return false;
     m_byPath.Add(record->base.PathKey, record);
     m_byName.Add(record->base.NameKey, record);
     m_byDir.Add(record->base.DirKey, record);
@@ -55,25 +53,22 @@ bool CHashTable::Add(CFileInfo* record)
 
 bool CHashTable::Remove(CFileInfo* record, bool deleteIt)
 {
-    if (!record)
-        return false;
+    if (!record) return false;
     // The exact pointer goes: an equal twin elsewhere must not lose its place instead.
-    auto drop = [record](mapFileInfo& map, uint32_t key) {
+    auto drop = [record](mapFileInfo& map, uint32_t key)
+    {
         mapFileInfo::BucketMap& all = map.MutableBuckets();
         auto it = all.find(key);
-        if (it == all.end())
-            return;
+        if (it == all.end()) return;
         ErasePointer(it->second, record);
-        if (it->second.empty())
-            all.erase(it);
+        if (it->second.empty()) all.erase(it);
     };
     drop(m_byPath, record->base.PathKey);
     drop(m_byName, record->base.NameKey);
     drop(m_byDir, record->base.DirKey);
     ErasePointer(m_free, record);
     bool found = m_all.Remove(record);
-    if (deleteIt)
-        delete record;
+    if (deleteIt) delete record;
     return found;
 }
 
@@ -102,10 +97,8 @@ CFileInfo* CHashTable::FindIndexed(const std::wstring& name, uint32_t infoPos) c
         for (CFileInfo* r : *bucket)
             if (r && CompareNoCase(BackslashToSlash(r->Name()), normal) == 0)
             {
-                if (infoPos != 0 && r->base.InfoPos == infoPos)
-                    return r;
-                if (!first)
-                    first = r;
+                if (infoPos != 0 && r->base.InfoPos == infoPos) return r;
+                if (!first) first = r;
             }
     return first;
 }
@@ -116,15 +109,13 @@ size_t CHashTable::CountIndexed(const std::wstring& name) const
     size_t n = 0;
     if (const auto* bucket = m_byPath.Bucket(NameKeyOf(normal)))
         for (const CFileInfo* r : *bucket)
-            if (r && CompareNoCase(BackslashToSlash(r->Name()), normal) == 0)
-                ++n;
+            if (r && CompareNoCase(BackslashToSlash(r->Name()), normal) == 0) ++n;
     return n;
 }
 
 void CHashTable::AddFree(CFileInfo* record)
 {
-    if (!record)
-        return;
+    if (!record) return;
     record->base.deleted = 1;
     record->base.Loc = kLocPak;
     m_free.push_back(record);
@@ -132,8 +123,7 @@ void CHashTable::AddFree(CFileInfo* record)
 
 bool CHashTable::RemoveFree(const CFileInfo* record)
 {
-    if (!record)
-        return false;
+    if (!record) return false;
     for (auto it = m_free.begin(); it != m_free.end(); ++it)
         if (*it == record || ((*it)->Equals(record) && (*it)->base.size == record->base.size))
         {
@@ -153,8 +143,7 @@ void CHashTable::DropFreeRecords(bool deleteThem)
 
 CFileInfo* CHashTable::MakeFreeRecord(uint32_t offset, uint32_t size)
 {
-    if (size < kMinimumFreeSize)
-        return nullptr;
+    if (size < kMinimumFreeSize) return nullptr;
     auto* record = new CFileInfo;
     std::wstring stamp = TimeStamp(LocalNow());
     for (int i = 0; i < kFreeNameAttempts; ++i)
@@ -183,16 +172,14 @@ void CHashTable::ScanGaps(uint32_t base, uint32_t tableEnd)
     std::vector<CFileInfo*> ordered = m_all.Raw();
     for (CFileInfo* r : ordered)
     {
-        if (!r || r->base.Loc != kLocPak)
-            continue;
-        if (tableEnd - base >= kFreeRecordTableLimit)
-            break;
+        if (!r || r->base.Loc != kLocPak) continue;
+        if (tableEnd - base >= kFreeRecordTableLimit) break;
         if (r->base.FilePos > expected + kMinimumGap &&
-            MakeFreeRecord(static_cast<uint32_t>(expected), static_cast<uint32_t>(r->base.FilePos - expected)))
+            MakeFreeRecord(static_cast<uint32_t>(expected),
+                           static_cast<uint32_t>(r->base.FilePos - expected)))
             tableEnd += static_cast<uint32_t>(kRecordWithNameBytes);
         uint64_t end = static_cast<uint64_t>(r->base.FilePos) + r->base.size;
-        if (end > expected)
-            expected = end;
+        if (end > expected) expected = end;
     }
 }
 
@@ -210,30 +197,24 @@ size_t CHashTable::CountDeleted() const
 {
     size_t n = 0;
     for (const CFileInfo* r : m_all)
-        if (r && r->base.deleted == 1)
-            ++n;
+        if (r && r->base.deleted == 1) ++n;
     return n;
 }
 
 void CHashTable::ListDir(const std::wstring& directory, std::vector<std::wstring>& names, bool clear) const
 {
-    if (clear)
-        names.clear();
+    if (clear) names.clear();
     const auto* bucket = m_byDir.Bucket(NameKeyOf(RemoveTrailingSeparator(BackslashToSlash(directory))));
-    if (!bucket)
-        return;
+    if (!bucket) return;
     for (const CFileInfo* r : *bucket)
-        if (r && r->base.deleted == 0)
-            names.push_back(r->Name());
+        if (r && r->base.deleted == 0) names.push_back(r->Name());
 }
 
 void CHashTable::ListAll(std::vector<std::wstring>& names, bool clear) const
 {
-    if (clear)
-        names.clear();
+    if (clear) names.clear();
     for (const CFileInfo* r : m_all)
-        if (r && r->base.deleted == 0)
-            names.push_back(r->Name());
+        if (r && r->base.deleted == 0) names.push_back(r->Name());
 }
 
 namespace
@@ -263,8 +244,7 @@ void CHashTable::ListAllUtf8(std::vector<std::string>& names, bool clear) const
 
 bool CHashTable::MarkDeleted(CFileInfo* record)
 {
-    if (!record || record->base.deleted == 1)
-        return false;
+    if (!record || record->base.deleted == 1) return false;
     record->base.deleted = 1;
     return true;
 }

@@ -7,19 +7,16 @@
 namespace ZP
 {
 
-bool LooseFileIsCurrent(const std::wstring& gameFolder, const CFileInfo& record, bool deleteStale, bool* present)
+bool LooseFileIsCurrent(const std::wstring& gameFolder, const CFileInfo& record, bool deleteStale,
+                        bool* present)
 {
     std::wstring path = PathInside(gameFolder, record.Name());
     platform::fs::sFileStat st;
     bool exists = !path.empty() && platform::fs::Stat(path, st) && !st.isDirectory;
-    if (present)
-        *present = exists;
-    if (!exists)
-        return false;
-    if (record.MatchesLooseFile(st.size, st.lastWrite.seconds))
-        return true;
-    if (deleteStale)
-        DeleteFile(path);
+    if (present) *present = exists;
+    if (!exists) return false;
+    if (record.MatchesLooseFile(st.size, st.lastWrite.seconds)) return true;
+    if (deleteStale) DeleteFile(path);
     return false;
 }
 

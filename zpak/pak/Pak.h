@@ -2,8 +2,8 @@
 // One pak archive: a header, an info table of file records and a data area, possibly inside a
 // larger file at a 1 MiB boundary. Supports in-place updates (appends, free-space reuse, deletes)
 // and compaction.
-#include "zpak/pak/HashTable.h"
 #include "zpak/message/ResultCodes.h"
+#include "zpak/pak/HashTable.h"
 
 #include <cstdint>
 #include <memory>
@@ -95,8 +95,8 @@ public:
     CFileInfo* TakeFreeSlot(const CFileInfo* record, uint32_t minimumSize);
     CFileInfo* NewRecord(const CFileInfo* record);
     CFileInfo* PrepareRecord(const CFileInfo* source, uint32_t neededSize, bool& appended);
-    int TransferData(IFileBase* source, IFileBase* destination, const CFileInfo* sourceRecord, CFileInfo* pakRecord,
-                     bool transport, uint32_t& written);
+    int TransferData(IFileBase* source, IFileBase* destination, const CFileInfo* sourceRecord,
+                     CFileInfo* pakRecord, bool transport, uint32_t& written);
     bool WriteRecord(CFileInfo* record);
 
     const sPakDamage& Damage() const { return m_damage; }

@@ -18,18 +18,24 @@ const uint8_t kFilz[4] = {'F', 'I', 'L', 'Z'};
 const uint8_t kFile[4] = {'F', 'I', 'L', 'E'};
 const uint8_t kZphs[4] = {'Z', 'P', 'H', 'S'};
 
-uint32_t sPakHeader::* const kHeaderFields[10] = {
-    &sPakHeader::reserved0,  &sPakHeader::Version,  &sPakHeader::reserved8, &sPakHeader::RecordCount,
-    &sPakHeader::FileCount,  &sPakHeader::FreeCount, &sPakHeader::DataEnd,  &sPakHeader::reserved28,
+uint32_t sPakHeader::*const kHeaderFields[10] = {
+    &sPakHeader::reserved0,  &sPakHeader::Version,    &sPakHeader::reserved8, &sPakHeader::RecordCount,
+    &sPakHeader::FileCount,  &sPakHeader::FreeCount,  &sPakHeader::DataEnd,   &sPakHeader::reserved28,
     &sPakHeader::HeaderSign, &sPakHeader::reserved36,
 };
 } // namespace
 
 CPak::CPak() : m_file(GetFileFactory()->Create()) {}
 
-CPak::~CPak() { Close(); }
+CPak::~CPak()
+{
+    Close();
+}
 
-bool CPak::IsOpen() const { return m_file && m_file->IsOpened(); }
+bool CPak::IsOpen() const
+{
+    return m_file && m_file->IsOpened();
+}
 
 bool CPak::SeekTo(uint64_t position)
 {
@@ -41,7 +47,10 @@ bool CPak::ReadAt(uint64_t position, void* buffer, uint32_t size)
     return SeekTo(position) && m_file->Read(buffer, size) == size;
 }
 
-bool CPak::WriteU32(uint32_t value) { return m_file->WriteUInt32(value) == 4; }
+bool CPak::WriteU32(uint32_t value)
+{
+    return m_file->WriteUInt32(value) == 4;
+}
 
 void CPak::Reset()
 {
@@ -83,8 +92,7 @@ uint32_t CPak::FindBase()
 bool CPak::ReadHeader()
 {
     uint8_t raw[44];
-    if (!ReadAt(m_base, raw, sizeof(raw)) || std::memcmp(raw, kPaks, 4) != 0)
-        return false;
+    if (!ReadAt(m_base, raw, sizeof(raw)) || std::memcmp(raw, kPaks, 4) != 0) return false;
     for (size_t i = 0; i < 10; ++i)
         m_header.*kHeaderFields[i] = ReadU32(raw + 4 + i * 4);
     return std::memcmp(raw + 4 + 32, kZphs, 4) == 0;
@@ -105,8 +113,7 @@ bool CPak::WriteHeader()
 int CPak::Create(const std::wstring& path)
 {
     Clear();
-    if (path.empty())
-        return kErrorInvalidString;
+    if (path.empty()) return kErrorInvalidString;
     CreateParentFolders(path);
     m_file->Close();
     // A pak of its own replaces the file; one placed behind other content keeps that content.
@@ -129,14 +136,12 @@ int CPak::Create(const std::wstring& path)
 int CPak::Open(const std::wstring& path, bool writable, bool rebuildDamaged)
 {
     Reset();
-    if (path.empty())
-        return kErrorInvalidString;
+    if (path.empty()) return kErrorInvalidString;
     m_writable = writable;
     int r = m_file->Open(path.c_str(), writable ? kModeReadWrite : kModeRead, 0);
     if (r != 1)
     {
-        if (!writable)
-            return r;
+        if (!writable) return r;
         return Create(path);
     }
     m_path = path;
@@ -164,13 +169,10 @@ int CPak::Open(const std::wstring& path, bool writable, bool rebuildDamaged)
         const bool written = ReadAt(static_cast<uint64_t>(m_base) + kTableOffset, marker, 4) &&
                              (marker[0] | marker[1] | marker[2] | marker[3]) != 0;
         m_damage.tableUnreadable = stored || written;
-        if (!writable)
-            return 1;
-        if (!m_damage.Any())
-            return Create(path); // nothing added yet: the table comes with the first record
+        if (!writable) return 1;
+        if (!m_damage.Any()) return Create(path); // nothing added yet: the table comes with the first record
     }
-    if (!writable)
-        return 1;
+    if (!writable) return 1;
     if (!rebuildDamaged)
     {
         LogWarnF(L"damaged pak left as it is : %s", path.c_str());
@@ -192,8 +194,7 @@ bool CPak::ReadInfoTable(bool scanGaps)
     const uint64_t tableStart = static_cast<uint64_t>(m_base) + kTableOffset;
     const uint64_t dataStart = static_cast<uint64_t>(m_base) + kDataOffset;
     uint8_t head[12];
-    if (!ReadAt(tableStart, head, sizeof(head)) || std::memcmp(head, kFils, 4) != 0)
-        return false;
+    if (!ReadAt(tableStart, head, sizeof(head)) || std::memcmp(head, kFils, 4) != 0) return false;
     const uint32_t count = ReadU32(head + 8);
     // The table must lie between its start and the data area, and inside the file; a count that
     // claims more is damage, not a reason to read (or allocate) more.
@@ -204,12 +205,12 @@ bool CPak::ReadInfoTable(bool scanGaps)
     std::vector<uint8_t> table(static_cast<size_t>(count) * kRecordWithNameBytes + 4);
     uint64_t readable = limit - recordsStart;
     uint32_t toRead = static_cast<uint32_t>(table.size() < readable ? table.size() : readable);
-    if (!SeekTo(recordsStart) || m_file->Read(table.data(), toRead) != toRead)
-        return false;
+    if (!SeekTo(recordsStart) || m_file->Read(table.data(), toRead) != toRead) return false;
 
     Reserve(count);
     uint64_t position = recordsStart;
-    auto parse = [&](const uint8_t* bytes) -> bool {
+    auto parse = [&](const uint8_t* bytes) -> bool
+    {
         auto* record = new CFileInfo;
         record->ReadRecord(bytes);
         record->ReadName(bytes + kRecordBytes);
@@ -224,14 +225,12 @@ bool CPak::ReadInfoTable(bool scanGaps)
             if (!valid || !inside)
             {
                 ++m_damage.dropped;
-                if (valid)
-                    m_leftOut.AddCopy(record);
+                if (valid) m_leftOut.AddCopy(record);
             }
             delete record;
             return valid;
         }
-        if (record->base.deleted == 1)
-            m_free.push_back(record);
+        if (record->base.deleted == 1) m_free.push_back(record);
         return true;
     };
     for (uint32_t i = 0; i < count; ++i)
@@ -270,15 +269,13 @@ bool CPak::ReadInfoTable(bool scanGaps)
         }
     }
     m_tableEnd = static_cast<uint32_t>(position);
-    if (scanGaps)
-        ScanGaps(m_base, m_tableEnd);
+    if (scanGaps) ScanGaps(m_base, m_tableEnd);
     return true;
 }
 
 bool CPak::WriteRecord(CFileInfo* record)
 {
-    if (!record || !IsOpen())
-        return false;
+    if (!record || !IsOpen()) return false;
     const uint32_t tableStart = m_base + kTableOffset;
     const uint32_t firstRecord = tableStart + 12;
     if (record->base.InfoPos < firstRecord)
@@ -288,14 +285,12 @@ bool CPak::WriteRecord(CFileInfo* record)
     uint8_t bytes[kRecordWithNameBytes];
     record->WriteRecord(bytes);
     record->WriteName(bytes + kRecordBytes);
-    if (!SeekTo(record->base.InfoPos) || m_file->Write(bytes, sizeof(bytes)) != sizeof(bytes))
-        return false;
+    if (!SeekTo(record->base.InfoPos) || m_file->Write(bytes, sizeof(bytes)) != sizeof(bytes)) return false;
     uint32_t end = record->base.InfoPos + static_cast<uint32_t>(kRecordWithNameBytes);
     if (end > m_tableEnd)
     {
         m_tableEnd = end;
-        if (m_file->Write(kFile, 4) != 4)
-            return false;
+        if (m_file->Write(kFile, 4) != 4) return false;
     }
     return SeekTo(tableStart) && m_file->Write(kFils, 4) == 4 && m_file->Write(kFilz, 4) == 4 &&
            WriteU32(static_cast<uint32_t>(Count()));
@@ -303,8 +298,7 @@ bool CPak::WriteRecord(CFileInfo* record)
 
 bool CPak::WriteInfoTable()
 {
-    if (!IsOpen())
-        return false;
+    if (!IsOpen()) return false;
     const uint32_t tableStart = m_base + kTableOffset;
     std::vector<uint8_t> table;
     table.reserve(12 + Count() * kRecordWithNameBytes + 4);
@@ -317,8 +311,7 @@ bool CPak::WriteInfoTable()
     uint8_t bytes[kRecordWithNameBytes];
     for (CFileInfo* r : m_all)
     {
-        if (!r)
-            continue;
+        if (!r) continue;
         r->base.InfoPos = position;
         r->WriteRecord(bytes);
         r->WriteName(bytes + kRecordBytes);
@@ -327,7 +320,8 @@ bool CPak::WriteInfoTable()
     }
     table.insert(table.end(), kFile, kFile + 4);
     m_tableEnd = position;
-    return SeekTo(tableStart) && m_file->Write(table.data(), static_cast<uint32_t>(table.size())) == table.size();
+    return SeekTo(tableStart) &&
+           m_file->Write(table.data(), static_cast<uint32_t>(table.size())) == table.size();
 }
 
 void CPak::MarkAndCollect(bool addToFree, CFileInfo* record, vFileInfo* output)
@@ -352,23 +346,20 @@ void CPak::MarkAndCollect(bool addToFree, CFileInfo* record, vFileInfo* output)
 bool CPak::RepairOverlaps(bool addToFree, vFileInfo* output)
 {
     m_all.Sort(kSortByPosition);
-    if (output)
-        output->Clear();
+    if (output) output->Clear();
     uint64_t furthest = 0;
     CFileInfo* owner = nullptr;
     bool any = false;
     std::vector<CFileInfo*> ordered = m_all.Raw();
     for (CFileInfo* r : ordered)
     {
-        if (!r || r->base.deleted == 1 || r->base.Loc != kLocPak)
-            continue;
+        if (!r || r->base.deleted == 1 || r->base.Loc != kLocPak) continue;
         uint64_t end = static_cast<uint64_t>(r->base.FilePos) + r->base.size;
         if (owner && r->base.FilePos < furthest)
         {
             any = true;
             MarkAndCollect(addToFree, r, output);
-            if (owner->base.deleted != 1)
-                MarkAndCollect(addToFree, owner, output);
+            if (owner->base.deleted != 1) MarkAndCollect(addToFree, owner, output);
         }
         if (end > furthest || !owner)
         {
@@ -376,8 +367,7 @@ bool CPak::RepairOverlaps(bool addToFree, vFileInfo* output)
             owner = r;
         }
     }
-    if (!any)
-        return true;
+    if (!any) return true;
     if (!m_writable)
     {
         // Inspecting never writes: the overlapping records are only read around.
@@ -385,8 +375,7 @@ bool CPak::RepairOverlaps(bool addToFree, vFileInfo* output)
         return true;
     }
     LogWarnF(L"overlapping records dropped : %s", m_path.c_str());
-    if (Reopen(true))
-        Compact();
+    if (Reopen(true)) Compact();
     return true;
 }
 
@@ -396,8 +385,7 @@ bool CPak::Reopen(bool rebuild)
     uint32_t dataEnd = m_header.DataEnd;
     uint32_t position = m_file->GetPosition();
     m_file->Close();
-    if (m_file->Open(m_path.c_str(), rebuild ? kModeReadWrite : kModeRead, 0) != 1)
-        return false;
+    if (m_file->Open(m_path.c_str(), rebuild ? kModeReadWrite : kModeRead, 0) != 1) return false;
     m_writable = rebuild;
     if (rebuild)
     {
@@ -413,18 +401,15 @@ bool CPak::Reopen(bool rebuild)
 
 bool CPak::Compact()
 {
-    if (m_free.empty() || !IsOpen())
-        return true;
+    if (m_free.empty() || !IsOpen()) return true;
     DropFreeRecords(true);
     m_all.Sort(kSortByPosition);
     uint64_t writePos = static_cast<uint64_t>(m_base) + kDataOffset;
     std::vector<char> chunk(kMoveChunk);
     for (CFileInfo* r : m_all)
     {
-        if (CStopper::IsStopRequested())
-            return false;
-        if (!r || r->base.deleted == 1 || r->base.Loc != kLocPak)
-            continue;
+        if (CStopper::IsStopRequested()) return false;
+        if (!r || r->base.deleted == 1 || r->base.Loc != kLocPak) continue;
         if (writePos < r->base.FilePos)
         {
             uint32_t from = r->base.FilePos;
@@ -432,15 +417,15 @@ bool CPak::Compact()
             for (uint32_t done = 0; done < r->base.size;)
             {
                 uint32_t n = r->base.size - done < kMoveChunk ? r->base.size - done : kMoveChunk;
-                if (!ReadAt(from + done, chunk.data(), n) || !SeekTo(to + done) || m_file->Write(chunk.data(), n) != n)
+                if (!ReadAt(from + done, chunk.data(), n) || !SeekTo(to + done) ||
+                    m_file->Write(chunk.data(), n) != n)
                     return false;
                 done += n;
             }
             r->base.FilePos = to;
         }
         uint64_t end = static_cast<uint64_t>(r->base.FilePos) + r->base.size;
-        if (end > writePos)
-            writePos = end;
+        if (end > writePos) writePos = end;
     }
     m_file->Truncate(static_cast<uint32_t>(writePos));
     m_header.DataEnd = static_cast<uint32_t>(writePos);
@@ -456,8 +441,7 @@ void CPak::Close()
     {
         if (m_writable)
         {
-            if (m_header.Version < kPakVersion)
-                WriteInfoTable();
+            if (m_header.Version < kPakVersion) WriteInfoTable();
             WriteHeader();
         }
         m_file->Close();

@@ -22,7 +22,10 @@ std::wstring CPakLock::FolderOfPak(const std::wstring& pakPath)
     return Normalised(GetFolderPart(BackslashToSlash(pakPath)));
 }
 
-std::wstring CPakLock::LockFilePath(const std::wstring& folder) { return Normalised(folder) + L"/" + kFileName; }
+std::wstring CPakLock::LockFilePath(const std::wstring& folder)
+{
+    return Normalised(folder) + L"/" + kFileName;
+}
 
 int CPakLock::Acquire(const std::vector<std::wstring>& folders, bool write, bool wait)
 {
@@ -32,11 +35,9 @@ int CPakLock::Acquire(const std::vector<std::wstring>& folders, bool write, bool
     for (const std::wstring& folder : folders)
     {
         std::wstring f = Normalised(folder);
-        if (std::find(done.begin(), done.end(), f) != done.end())
-            continue;
+        if (std::find(done.begin(), done.end(), f) != done.end()) continue;
         done.push_back(f);
-        if (write)
-            CreateFolderTree(f);
+        if (write) CreateFolderTree(f);
         auto lock = std::make_unique<platform::sync::FileLock>();
         std::wstring path = LockFilePath(f);
         eLockResult r = lock->Acquire(path, write, write, wait);
@@ -45,8 +46,7 @@ int CPakLock::Acquire(const std::vector<std::wstring>& folders, bool write, bool
             m_locks.push_back(std::move(lock));
             continue;
         }
-        if (!write && r != eLockResult::Busy)
-            continue;
+        if (!write && r != eLockResult::Busy) continue;
         Release();
         int code = r == eLockResult::Busy ? kErrorPakLocked : kErrorFileCreate;
         LogWarnF(L"%s : %s", code == kErrorPakLocked ? L"in use by another run" : L"lock file", path.c_str());

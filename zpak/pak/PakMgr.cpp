@@ -33,24 +33,20 @@ void CPakMgr::CloseAll()
 int CPakMgr::OpenSet(const std::wstring& path, bool writable, bool rebuildDamaged)
 {
     CloseAll();
-    if (path.empty())
-        return kErrorInvalidString;
+    if (path.empty()) return kErrorInvalidString;
     if (!FileExists(path))
     {
-        if (!writable)
-            return kErrorFileOpen;
+        if (!writable) return kErrorFileOpen;
         CreateParentFolders(path);
     }
     auto main = std::make_unique<CPak>();
     int r = main->Open(path, writable, rebuildDamaged);
-    if (r != 1)
-        return r;
+    if (r != 1) return r;
     m_volumes.push_back(std::move(main));
     for (size_t n = 1;; ++n)
     {
         std::wstring name = VolumeName(path, n);
-        if (!FileExists(name))
-            break;
+        if (!FileExists(name)) break;
         auto volume = std::make_unique<CPak>();
         // A volume that would have to be rebuilt fails the set when rebuilding is not allowed;
         // any other failure of a volume leaves the set usable, as it always has.
@@ -68,8 +64,7 @@ int CPakMgr::OpenSet(const std::wstring& path, bool writable, bool rebuildDamage
 int CPakMgr::ReopenAll(bool rebuild)
 {
     for (auto& volume : m_volumes)
-        if (!volume->Reopen(rebuild))
-            return 0;
+        if (!volume->Reopen(rebuild)) return 0;
     return 1;
 }
 
@@ -84,10 +79,8 @@ int CPakMgr::RebuildIndex()
     for (size_t i = 0; i < m_volumes.size(); ++i)
         for (CFileInfo* r : m_volumes[i]->AllRecords())
         {
-            if (CStopper::IsStopRequested())
-                return kErrorStopped;
-            if (!r)
-                continue;
+            if (CStopper::IsStopRequested()) return kErrorStopped;
+            if (!r) continue;
             r->Volume = static_cast<uint32_t>(i);
             m_merged.Add(r);
         }
@@ -97,23 +90,19 @@ int CPakMgr::RebuildIndex()
 
 int CPakMgr::AddFile(IFileBase* source, const CFileInfo* sourceRecord, bool download)
 {
-    if (!source || !sourceRecord || m_volumes.empty())
-        return kErrorInvalidPointer;
+    if (!source || !sourceRecord || m_volumes.empty()) return kErrorInvalidPointer;
     uint64_t needed = source->GetSize();
-    if (needed == 0)
-        needed = download ? sourceRecord->base.OrgSize : sourceRecord->base.size;
+    if (needed == 0) needed = download ? sourceRecord->base.OrgSize : sourceRecord->base.size;
     for (auto& volume : m_volumes)
     {
         bool slot = volume->FindFree(static_cast<uint32_t>(needed), volume->TableEnd()) != nullptr;
         bool room = volume->TableEnd() - volume->Base() < CHashTable::kFreeRecordTableLimit &&
                     static_cast<uint64_t>(volume->File()->GetSize()) + needed < kVolumeLimit;
-        if (slot || room)
-            return volume->AddFileData(source, sourceRecord, download);
+        if (slot || room) return volume->AddFileData(source, sourceRecord, download);
     }
     auto volume = std::make_unique<CPak>();
     int r = volume->Open(VolumeName(m_path, m_volumes.size()), true);
-    if (r != 1)
-        return r;
+    if (r != 1) return r;
     m_volumes.push_back(std::move(volume));
     return m_volumes.back()->AddFileData(source, sourceRecord, download);
 }
@@ -126,44 +115,38 @@ bool CPakMgr::AddLooseRecord(CFileInfo* record, bool write)
 CFileInfo* CPakMgr::FindAny(const std::wstring& name, int mode) const
 {
     for (const auto& volume : m_volumes)
-        if (CFileInfo* r = volume->Find(name, mode))
-            return r;
+        if (CFileInfo* r = volume->Find(name, mode)) return r;
     return nullptr;
 }
 
-bool CPakMgr::CompareWithServer(const std::wstring& gameFolder, const vFileInfo& serverList, vFileInfo& output)
+bool CPakMgr::CompareWithServer(const std::wstring& gameFolder, const vFileInfo& serverList,
+                                vFileInfo& output)
 {
     mapFileInfo serverByPath;
     serverList.BuildPathMap(serverByPath);
     for (CFileInfo* r : m_merged)
     {
-        if (CStopper::IsStopRequested())
-            return false;
-        if (!r || (r->base.Loc == kLocPak && r->base.deleted == 1))
-            continue;
+        if (CStopper::IsStopRequested()) return false;
+        if (!r || (r->base.Loc == kLocPak && r->base.deleted == 1)) continue;
         bool listed = serverByPath.ContainsEqual(r, NameKeyOf(r->Name()));
         bool present = false;
         bool current = r->base.Loc == kLocPak || LooseFileIsCurrent(gameFolder, *r, false, &present);
-        if (!listed || !current)
-            output.AddCopy(r);
+        if (!listed || !current) output.AddCopy(r);
     }
 
     // Files on disk that the server does not name: only movie and release files are removed.
     CLocalFile scan;
-    if (!scan.Scan(gameFolder, true, true, nullptr, true))
-        return !CStopper::IsStopRequested();
+    if (!scan.Scan(gameFolder, true, true, nullptr, true)) return !CStopper::IsStopRequested();
     std::unordered_set<std::wstring> named;
     named.reserve(serverList.Count());
     for (const CFileInfo* s : serverList)
-        if (s && !(s->base.Loc == kLocPak && s->base.deleted == 1))
-            named.insert(s->Name());
+        if (s && !(s->base.Loc == kLocPak && s->base.deleted == 1)) named.insert(s->Name());
     for (const std::wstring& name : scan.Paths())
     {
-        if (CStopper::IsStopRequested())
-            return false;
-        if (named.count(name))
-            continue;
-        if (name.find(L"KVGame/Movies") == std::wstring::npos && name.find(L"KVGame/ReleasePC") == std::wstring::npos)
+        if (CStopper::IsStopRequested()) return false;
+        if (named.count(name)) continue;
+        if (name.find(L"KVGame/Movies") == std::wstring::npos &&
+            name.find(L"KVGame/ReleasePC") == std::wstring::npos)
             continue;
         std::wstring path = PathInside(gameFolder, name);
         if (!path.empty())
@@ -179,13 +162,10 @@ bool CPakMgr::ApplyDeletions(const std::wstring& gameFolder, const vFileInfo& li
 {
     for (const CFileInfo* wanted : list)
     {
-        if (CStopper::IsStopRequested())
-            return false;
-        if (!wanted)
-            continue;
+        if (CStopper::IsStopRequested()) return false;
+        if (!wanted) continue;
         CPak* volume = VolumeAt(wanted->Volume);
-        if (!volume)
-            continue;
+        if (!volume) continue;
         // The list holds copies: act on the volume's own record of that name.
         if (CFileInfo* mine = volume->FindIndexed(wanted->Name(), wanted->base.InfoPos))
             volume->DeleteRecord(gameFolder, mine);
@@ -193,25 +173,22 @@ bool CPakMgr::ApplyDeletions(const std::wstring& gameFolder, const vFileInfo& li
     return RebuildIndex() == 1;
 }
 
-bool CPakMgr::BuildDownloadList(const std::wstring& gameFolder, const vFileInfo& serverList, vFileInfo& output)
+bool CPakMgr::BuildDownloadList(const std::wstring& gameFolder, const vFileInfo& serverList,
+                                vFileInfo& output)
 {
     for (const CFileInfo* s : serverList)
     {
-        if (CStopper::IsStopRequested())
-            return false;
-        if (!s || s->base.Loc == kLocNoList || s->base.deleted == 1)
-            continue;
+        if (CStopper::IsStopRequested()) return false;
+        if (!s || s->base.Loc == kLocNoList || s->base.deleted == 1) continue;
         bool held = m_mergedByPath.ContainsEqual(s, NameKeyOf(s->Name()));
         if (s->base.Loc != kLocLoose)
         {
-            if (!held)
-                output.AddCopy(s);
+            if (!held) output.AddCopy(s);
             continue;
         }
         bool present = false;
         bool current = LooseFileIsCurrent(gameFolder, *s, true, &present);
-        if (!present || !current || !held)
-            output.AddCopy(s);
+        if (!present || !current || !held) output.AddCopy(s);
     }
     return true;
 }
@@ -227,8 +204,7 @@ int CPakMgr::MarkDeletedAny(const std::wstring& name)
 {
     int result = 0;
     for (auto& volume : m_volumes)
-        if (volume->MarkDeletedByPath(name.c_str()) == 1)
-            result = 1;
+        if (volume->MarkDeletedByPath(name.c_str()) == 1) result = 1;
     return result;
 }
 
@@ -236,11 +212,9 @@ CFileInfo* CPakMgr::FindByPathAll(const std::wstring& name) const
 {
     // One look-up in the merged map; volumes are asked one by one only for records added since
     // the index was last rebuilt.
-    if (CFileInfo* r = m_mergedByPath.FindByName(name, kFindFullName))
-        return r;
+    if (CFileInfo* r = m_mergedByPath.FindByName(name, kFindFullName)) return r;
     for (const auto& volume : m_volumes)
-        if (CFileInfo* r = volume->FindByPath(name))
-            return r;
+        if (CFileInfo* r = volume->FindByPath(name)) return r;
     return nullptr;
 }
 
@@ -285,11 +259,9 @@ bool CPakMgr::CompactAll(bool closeAfter)
     for (uint32_t i = 0; i < count; ++i)
     {
         result = m_volumes[i]->Compact();
-        if (closeAfter)
-            m_volumes[i]->Close();
+        if (closeAfter) m_volumes[i]->Close();
         Notify(hooks.compactVolumeProgress, count, i + 1);
-        if (!result)
-            break;
+        if (!result) break;
     }
     Notify(hooks.compactEnd);
     if (!closeAfter)
@@ -311,21 +283,18 @@ bool CPakMgr::WriteAllTables()
 
 bool CPakMgr::RepairOverlapsAll(bool addToFree, vFileInfo* output)
 {
-    if (output)
-        output->Clear();
+    if (output) output->Clear();
     bool any = false;
     for (auto& volume : m_volumes)
     {
         size_t before = volume->FreeListSize();
         vFileInfo found;
         volume->RepairOverlaps(addToFree, &found);
-        if (found.Count() > 0 || volume->FreeListSize() != before)
-            any = true;
+        if (found.Count() > 0 || volume->FreeListSize() != before) any = true;
         if (output)
             for (CFileInfo* r : found)
                 output->AddCopy(r);
-        if (any)
-            break;
+        if (any) break;
     }
     RebuildIndex();
     return any;
@@ -336,16 +305,14 @@ uint64_t CPakMgr::DataSizeAll(bool storedOnly, bool closeAfter)
     uint64_t total = 0;
     for (auto& volume : m_volumes)
         total += volume->DataSize(storedOnly);
-    if (closeAfter)
-        CloseAll();
+    if (closeAfter) CloseAll();
     return total;
 }
 
 void CPakMgr::CloseFiles()
 {
     for (auto& volume : m_volumes)
-        if (volume->File())
-            volume->File()->Close();
+        if (volume->File()) volume->File()->Close();
 }
 
 size_t CPakMgr::CountDeletedAll() const
@@ -378,8 +345,7 @@ int CPakMgr::Unpack(const std::wstring& path, const std::wstring& targetFolder)
     int r = pak.OpenAndExtract(path, targetFolder);
     for (size_t n = 1; r == 1; ++n)
     {
-        if (CStopper::IsStopRequested())
-            return kErrorStopped;
+        if (CStopper::IsStopRequested()) return kErrorStopped;
         std::wstring volume = VolumeName(path, n);
         if (!FileExists(volume))
         {

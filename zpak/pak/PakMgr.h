@@ -59,7 +59,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<CPak>> m_volumes;
-    vFileInfo m_merged;          // borrows the volumes' records
+    vFileInfo m_merged; // borrows the volumes' records
     mapFileInfo m_mergedByPath{false};
     std::wstring m_path;
 };

@@ -25,7 +25,10 @@ struct sBufferDeleter
 };
 using BufferPtr = std::unique_ptr<char, sBufferDeleter>;
 
-void ReportBroken(const CFileInfo* record, int code) { Notify(GetNotifyHooks().brokenFile, record, code); }
+void ReportBroken(const CFileInfo* record, int code)
+{
+    Notify(GetNotifyHooks().brokenFile, record, code);
+}
 
 // Where a record may be written: inside the folder, or nowhere (logged).
 std::wstring TargetFor(const std::wstring& folder, const std::wstring& name, const char* where)
@@ -43,35 +46,28 @@ std::wstring TargetFor(const std::wstring& folder, const std::wstring& name, con
 
 int CPak::VerifyStored(const CFileInfo* record)
 {
-    if (!record)
-        return kErrorInvalidPointer;
+    if (!record) return kErrorInvalidPointer;
     const bool transformed = record->base.zip != 0 || record->base.enc != 0;
     const uint32_t expectedCrc = transformed ? record->base.ZipCrc : record->base.OrgCrc;
     const uint32_t expectedSum = transformed ? record->base.ZipSum : record->base.OrgSum;
-    if (!record->HasCrc() || expectedCrc == 0 || expectedSum == 0)
-        return kErrorNoCrc;
+    if (!record->HasCrc() || expectedCrc == 0 || expectedSum == 0) return kErrorNoCrc;
     int32_t sum = 0;
     uint32_t crc = 0;
     std::vector<char> piece(1 << 20);
     uint32_t done = 0;
-    if (!SeekTo(record->base.FilePos))
-        return kErrorFileRead;
+    if (!SeekTo(record->base.FilePos)) return kErrorFileRead;
     while (done < record->base.size)
     {
-        if (CStopper::IsStopRequested())
-            return kErrorStopped;
+        if (CStopper::IsStopRequested()) return kErrorStopped;
         uint32_t want = record->base.size - done < piece.size() ? record->base.size - done
                                                                 : static_cast<uint32_t>(piece.size());
         uint32_t got = m_file->Read(piece.data(), want);
-        if (got == 0)
-            return kErrorCrcMismatch;
+        if (got == 0) return kErrorCrcMismatch;
         crc = CCrc32::Get().Update(piece.data(), got, crc, &sum);
         done += got;
     }
-    if (crc != expectedCrc)
-        return kErrorCrcMismatch;
-    if (static_cast<uint32_t>(sum) != expectedSum)
-        return kErrorSumMismatch;
+    if (crc != expectedCrc) return kErrorCrcMismatch;
+    if (static_cast<uint32_t>(sum) != expectedSum) return kErrorSumMismatch;
     return 1;
 }
 
@@ -79,16 +75,15 @@ int CPak::CheckRecord(const CFileInfo& record, bool skipEncrypted)
 {
     const sFileInfoBase& b = record.base;
     // A record without bytes has nothing that could be damaged, but it must describe an empty file.
-    if (b.size == 0)
-        return b.OrgSize == 0 ? 1 : kErrorDataSize;
+    if (b.size == 0) return b.OrgSize == 0 ? 1 : kErrorDataSize;
     // Stored data never lies inside the header or the info table: the record itself is garbage.
-    if (b.FilePos <= m_tableEnd)
-        return kErrorPakBroken;
+    if (b.FilePos <= m_tableEnd) return kErrorPakBroken;
     const bool plain = b.zip == 0 && b.enc == 0;
     // What the record promises must be what a reader can produce: plain bytes are the file, and a
     // compressed file unpacks to its own size, small enough to decode in one buffer.
     if (plain ? b.size != b.OrgSize
-              : (b.zip != 0 && b.unzipsize != b.OrgSize) || (b.size < kLargeFileBytes && b.OrgSize > kMaxDecodedBytes))
+              : (b.zip != 0 && b.unzipsize != b.OrgSize) ||
+                    (b.size < kLargeFileBytes && b.OrgSize > kMaxDecodedBytes))
         return kErrorDataSize;
     int r = VerifyStored(&record);
     if (r == kErrorCrcMismatch || r == kErrorSumMismatch || r == kErrorStopped || r == kErrorFileRead)
@@ -121,13 +116,13 @@ int CPak::ReadFileData(const CFileInfo* record, bool keep, char** buffer, uint32
         }
     }
     BufferPtr data(AllocBuffer(record->base.size));
-    if (!data || !ReadAt(record->base.FilePos, data.get(), record->base.size))
-        return kErrorFileRead;
+    if (!data || !ReadAt(record->base.FilePos, data.get(), record->base.size)) return kErrorFileRead;
     uint32_t current = record->base.size;
     if (record->base.enc != 0)
     {
         char* plain = nullptr;
-        if (!Decrypt(static_cast<int>(record->base.enc & 0xFF), &plain, record->base.EncSize, data.get(), current))
+        if (!Decrypt(static_cast<int>(record->base.enc & 0xFF), &plain, record->base.EncSize, data.get(),
+                     current))
             return kErrorDecrypt;
         data.reset(plain);
         current = record->base.EncSize;
@@ -135,7 +130,8 @@ int CPak::ReadFileData(const CFileInfo* record, bool keep, char** buffer, uint32
     if (current > 0 && record->base.zip != 0)
     {
         char* plain = nullptr;
-        if (!Decompress(static_cast<int>(record->base.zip & 0xFF), &plain, record->base.unzipsize, data.get(), current))
+        if (!Decompress(static_cast<int>(record->base.zip & 0xFF), &plain, record->base.unzipsize, data.get(),
+                        current))
         {
             ReportBroken(record, kErrorDecompress);
             return kErrorDecompress;
@@ -159,8 +155,7 @@ int CPak::ReadFileData(const CFileInfo* record, bool keep, char** buffer, uint32
     else
     {
         // The caller's buffer holds OrgSize bytes: never write more than that.
-        if (current > record->base.OrgSize || !*buffer)
-            return kErrorDataSize;
+        if (current > record->base.OrgSize || !*buffer) return kErrorDataSize;
         std::copy(data.get(), data.get() + current, *buffer);
     }
     return 1;
@@ -168,37 +163,31 @@ int CPak::ReadFileData(const CFileInfo* record, bool keep, char** buffer, uint32
 
 bool CPak::ExtractRaw(const CFileInfo* record, const std::wstring& targetFolder, bool keepPath)
 {
-    if (!record)
-        return false;
-    std::wstring target = TargetFor(targetFolder, keepPath ? record->Name() : GetFileNameWithExt(record->Name()),
-                                    "CPak::ExtractRaw");
-    if (target.empty())
-        return false;
+    if (!record) return false;
+    std::wstring target = TargetFor(
+        targetFolder, keepPath ? record->Name() : GetFileNameWithExt(record->Name()), "CPak::ExtractRaw");
+    if (target.empty()) return false;
     CFile out;
-    if (out.Open(target.c_str(), kModeCreate, 0) != 1)
-        return false;
+    if (out.Open(target.c_str(), kModeCreate, 0) != 1) return false;
     std::vector<char> piece(kMoveChunk);
     uint32_t done = 0;
-    if (!SeekTo(record->base.FilePos))
-        return false;
+    if (!SeekTo(record->base.FilePos)) return false;
     while (done < record->base.size)
     {
-        if (CStopper::IsStopRequested())
-            return false;
+        if (CStopper::IsStopRequested()) return false;
         uint32_t want = record->base.size - done < kMoveChunk ? record->base.size - done : kMoveChunk;
         uint32_t got = m_file->Read(piece.data(), want);
-        if (got == 0 || out.Write(piece.data(), got) != got)
-            break;
+        if (got == 0 || out.Write(piece.data(), got) != got) break;
         done += got;
-        Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(record->base.size), static_cast<uint64_t>(done));
+        Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(record->base.size),
+               static_cast<uint64_t>(done));
     }
     return done == record->base.size;
 }
 
 bool CPak::ExtractFile(const CFileInfo* record, const std::wstring& targetFolder)
 {
-    if (!record)
-        return false;
+    if (!record) return false;
     if (record->base.size == 0 && record->base.OrgSize != 0)
     {
         // No bytes were stored for content the record promises: an empty file would be a lie.
@@ -206,8 +195,7 @@ bool CPak::ExtractFile(const CFileInfo* record, const std::wstring& targetFolder
         return false;
     }
     std::wstring target = TargetFor(targetFolder, record->Name(), "CPak::ExtractFile");
-    if (target.empty())
-        return false;
+    if (target.empty()) return false;
     const bool plain = record->base.zip == 0 && record->base.enc == 0;
     if (record->base.size == 0 || record->base.size >= kLargeFileBytes || plain)
     {
@@ -229,10 +217,10 @@ bool CPak::ExtractFile(const CFileInfo* record, const std::wstring& targetFolder
     }
     BufferPtr owned(data);
     CFile out;
-    if (out.Open(target.c_str(), kModeCreate, 0) != 1)
-        return false;
+    if (out.Open(target.c_str(), kModeCreate, 0) != 1) return false;
     bool ok = length == 0 || out.Write(owned.get(), length) == length;
-    Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(record->base.size), static_cast<uint64_t>(length));
+    Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(record->base.size),
+           static_cast<uint64_t>(length));
     out.SetLastWriteTime(static_cast<time_t>(record->base.FileTime));
     return ok;
 }
@@ -240,8 +228,7 @@ bool CPak::ExtractFile(const CFileInfo* record, const std::wstring& targetFolder
 bool CPak::ExtractStreamed(const CFileInfo* record, const std::wstring& target)
 {
     CFile out;
-    if (out.Open(target.c_str(), kModeCreate, 0) != 1 || !SeekTo(record->base.FilePos))
-        return false;
+    if (out.Open(target.c_str(), kModeCreate, 0) != 1 || !SeekTo(record->base.FilePos)) return false;
     constexpr uint32_t kPiece = 1u << 20;
     std::vector<char> piece(record->base.size < kPiece ? record->base.size : kPiece);
     uint32_t crc = 0;
@@ -249,15 +236,14 @@ bool CPak::ExtractStreamed(const CFileInfo* record, const std::wstring& target)
     uint32_t done = 0;
     while (done < record->base.size)
     {
-        if (CStopper::IsStopRequested())
-            return false;
+        if (CStopper::IsStopRequested()) return false;
         uint32_t want = record->base.size - done < kPiece ? record->base.size - done : kPiece;
         uint32_t got = m_file->Read(piece.data(), want);
-        if (got == 0 || out.Write(piece.data(), got) != got)
-            return false;
+        if (got == 0 || out.Write(piece.data(), got) != got) return false;
         crc = CCrc32::Get().Update(piece.data(), got, crc, &sum);
         done += got;
-        Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(record->base.size), static_cast<uint64_t>(done));
+        Notify(GetNotifyHooks().byteProgress, static_cast<uint64_t>(record->base.size),
+               static_cast<uint64_t>(done));
     }
     if (record->HasCrc() && (crc != record->base.OrgCrc || static_cast<uint32_t>(sum) != record->base.OrgSum))
     {
@@ -272,11 +258,9 @@ bool CPak::ExtractStreamed(const CFileInfo* record, const std::wstring& target)
 
 bool CPak::CopyLooseFile(const CFileInfo* record, const std::wstring& targetFolder)
 {
-    if (!record || record->base.Loc != kLocLoose || !IsSafeRelativeName(record->Name()))
-        return false;
+    if (!record || record->base.Loc != kLocLoose || !IsSafeRelativeName(record->Name())) return false;
     std::wstring target = TargetFor(targetFolder, record->Name(), "CPak::CopyLooseFile");
-    if (target.empty() || !FileExists(record->Name()))
-        return false;
+    if (target.empty() || !FileExists(record->Name())) return false;
     CreateParentFolders(target);
     return CopyFile(record->Name(), target, true);
 }
@@ -284,8 +268,7 @@ bool CPak::CopyLooseFile(const CFileInfo* record, const std::wstring& targetFold
 bool CPak::ExtractAll(const std::wstring& targetFolder)
 {
     std::wstring folder = BackslashToSlash(targetFolder.empty() ? DefaultFolder(L"") : targetFolder);
-    if (!FolderExists(folder))
-        CreateFolderTree(folder);
+    if (!FolderExists(folder)) CreateFolderTree(folder);
     sNotifyHooks& hooks = GetNotifyHooks();
     uint32_t count = static_cast<uint32_t>(Count());
     Notify(hooks.extractStart, count);
@@ -294,10 +277,8 @@ bool CPak::ExtractAll(const std::wstring& targetFolder)
     for (CFileInfo* r : records)
     {
         ++index;
-        if (CStopper::IsStopRequested())
-            return false;
-        if (!r || r->base.deleted != 0)
-            continue;
+        if (CStopper::IsStopRequested()) return false;
+        if (!r || r->base.deleted != 0) continue;
         Notify(hooks.extractFileBegin, r->Name().c_str());
         bool ok = true;
         if (r->base.Loc == kLocPak)
@@ -354,10 +335,8 @@ int CPak::CompareWithList(const std::wstring& gameFolder, const vFileInfo& list,
     list.BuildPathMap(byPath);
     for (CFileInfo* r : m_all)
     {
-        if (CStopper::IsStopRequested())
-            return kErrorStopped;
-        if (!r || r->base.deleted == 1)
-            continue;
+        if (CStopper::IsStopRequested()) return kErrorStopped;
+        if (!r || r->base.deleted == 1) continue;
         bool listed = byPath.ContainsEqual(r, NameKeyOf(r->Name()));
         if (!listed || (r->base.Loc == kLocLoose && !LooseFileIsCurrent(gameFolder, *r, false)))
             output.AddCopy(r);
@@ -371,10 +350,8 @@ int CPak::CheckAgainstList(const std::wstring& gameFolder, const vFileInfo& list
     m_all.BuildPathMap(byPath);
     for (CFileInfo* r : list)
     {
-        if (CStopper::IsStopRequested())
-            return kErrorStopped;
-        if (!r || r->base.Loc == kLocNoList || r->base.deleted != 0)
-            continue;
+        if (CStopper::IsStopRequested()) return kErrorStopped;
+        if (!r || r->base.Loc == kLocNoList || r->base.deleted != 0) continue;
         bool held = byPath.ContainsEqual(r, NameKeyOf(r->Name()));
         if (r->base.Loc == kLocPak ? !held : (!LooseFileIsCurrent(gameFolder, *r, true) || !held))
             output.AddCopy(r);
@@ -386,10 +363,8 @@ int CPak::Synchronise(const std::wstring& gameFolder, const vFileInfo& list, vFi
 {
     vFileInfo stale;
     int r = CompareWithList(gameFolder, list, stale);
-    if (r == 1)
-        r = DeleteRecords(gameFolder, stale);
-    if (r == 1)
-        r = CheckAgainstList(gameFolder, list, output);
+    if (r == 1) r = DeleteRecords(gameFolder, stale);
+    if (r == 1) r = CheckAgainstList(gameFolder, list, output);
     return r;
 }
 

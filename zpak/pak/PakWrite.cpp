@@ -12,13 +12,15 @@
 namespace ZP
 {
 
-bool CPak::CheckDiskSpace(uint64_t bytes) { return HasFreeSpace(m_path, bytes); }
+bool CPak::CheckDiskSpace(uint64_t bytes)
+{
+    return HasFreeSpace(m_path, bytes);
+}
 
 CFileInfo* CPak::TakeFreeSlot(const CFileInfo* record, uint32_t minimumSize)
 {
     CFileInfo* slot = FindFree(minimumSize, m_tableEnd);
-    if (!slot)
-        return nullptr;
+    if (!slot) return nullptr;
     // The slot is filed under its old name; it is taken out and filed again under the new one.
     m_free.erase(std::find(m_free.begin(), m_free.end(), slot));
     uint32_t infoPos = slot->base.InfoPos;
@@ -44,8 +46,7 @@ CFileInfo* CPak::NewRecord(const CFileInfo* record)
 CFileInfo* CPak::PrepareRecord(const CFileInfo* source, uint32_t neededSize, bool& appended)
 {
     appended = false;
-    if (!source)
-        return nullptr;
+    if (!source) return nullptr;
     CFileInfo* record = Find(source->Name(), kFindFullName);
     if (record)
     {
@@ -58,8 +59,7 @@ CFileInfo* CPak::PrepareRecord(const CFileInfo* source, uint32_t neededSize, boo
             m_free.push_back(record);
             WriteRecord(record);
             m_header.FreeCount++;
-            if (m_header.FileCount > 0)
-                m_header.FileCount--;
+            if (m_header.FileCount > 0) m_header.FileCount--;
             record = nullptr;
         }
     }
@@ -76,10 +76,8 @@ CFileInfo* CPak::PrepareRecord(const CFileInfo* source, uint32_t neededSize, boo
     const std::wstring& name = source->Name();
     record->SetName(name);
     record->base.NameLen = name.empty() ? 0 : static_cast<uint32_t>(name.size() + 1);
-    if (appended)
-        record->base.FilePos = m_header.DataEnd;
-    if (record->base.FilePos == 0)
-        record->base.FilePos = m_file->GetPosition();
+    if (appended) record->base.FilePos = m_header.DataEnd;
+    if (record->base.FilePos == 0) record->base.FilePos = m_file->GetPosition();
     const sFileInfoBase& s = source->base;
     record->base.zip = s.zip;
     record->base.unzipsize = s.unzipsize;
@@ -107,11 +105,13 @@ int CPak::TransferData(IFileBase* source, IFileBase* destination, const CFileInf
     CFileInfo working;
     working.CopyFrom(*sourceRecord);
     if (sourceRecord->IsSpecial(true))
-        written = transport ? CFileInfoUtil::DownloadRaw(source, destination, &working)
-                            : CFileInfoUtil::StoreCoded(source, destination, sourceRecord->base.size, pakRecord);
+        written = transport
+                      ? CFileInfoUtil::DownloadRaw(source, destination, &working)
+                      : CFileInfoUtil::StoreCoded(source, destination, sourceRecord->base.size, pakRecord);
     else
-        written = transport ? CFileInfoUtil::DownloadDecode(source, destination, &working)
-                            : CFileInfoUtil::CopyPlain(source, destination, sourceRecord->base.size, pakRecord);
+        written = transport
+                      ? CFileInfoUtil::DownloadDecode(source, destination, &working)
+                      : CFileInfoUtil::CopyPlain(source, destination, sourceRecord->base.size, pakRecord);
     if (written == 0 && sourceRecord->base.size != 0)
     {
         source->Close();
@@ -136,11 +136,12 @@ int CPak::AddFileData(IFileBase* source, const CFileInfo* sourceRecord, bool tra
     // A server record that promises content it does not carry can never be read back.
     if (transport && sourceRecord->base.size == 0 && sourceRecord->base.OrgSize != 0)
     {
-        LogWarnF(L"%s - %d : %s", GetMessageText(kErrorDataSize), kErrorDataSize, sourceRecord->Name().c_str());
+        LogWarnF(L"%s - %d : %s", GetMessageText(kErrorDataSize), kErrorDataSize,
+                 sourceRecord->Name().c_str());
         return kErrorDataSize;
     }
     uint32_t needed = sourceRecord->base.OrgSize > sourceRecord->base.size ? sourceRecord->base.OrgSize
-                                                                          : sourceRecord->base.size;
+                                                                           : sourceRecord->base.size;
     if (!CheckDiskSpace(needed))
     {
         LogWarnF(L"%s - %d", GetMessageText(kErrorNoDiskSpace), kErrorNoDiskSpace);
@@ -161,8 +162,7 @@ int CPak::AddFileData(IFileBase* source, const CFileInfo* sourceRecord, bool tra
     if (r != 1)
     {
         LogWarnF(L"%s - %d", GetMessageText(r), r);
-        if (appended)
-            delete record;
+        if (appended) delete record;
         return r;
     }
     record->base.size = written;
@@ -192,16 +192,13 @@ int CPak::AddFileData(IFileBase* source, const CFileInfo* sourceRecord, bool tra
             }
         }
         m_header.FileCount++;
-        if (m_header.FreeCount > 0)
-            m_header.FreeCount--;
+        if (m_header.FreeCount > 0) m_header.FreeCount--;
         uint32_t position = m_file->GetPosition();
-        if (position > m_header.DataEnd)
-            m_header.DataEnd = position;
+        if (position > m_header.DataEnd) m_header.DataEnd = position;
     }
     source->Close();
     WriteHeader();
-    if (record)
-        WriteRecord(record);
+    if (record) WriteRecord(record);
     // What arrived from a server is read back before it counts as stored: data that does not match
     // its record, or cannot be decoded, is freed again instead of staying as a file nobody can read.
     int checked = transport && record ? CheckRecord(*record, true) : 1;
@@ -216,30 +213,25 @@ int CPak::AddFileData(IFileBase* source, const CFileInfo* sourceRecord, bool tra
 
 bool CPak::AddRecord(CFileInfo* record, bool write)
 {
-    if (!record)
-        return false;
+    if (!record) return false;
     record->base.FilePos = 0;
     record->base.size = 0;
     uint32_t position = m_file->GetPosition();
-    if (!Add(record))
-        return false;
-    if (write)
-        WriteRecord(record);
+    if (!Add(record)) return false;
+    if (write) WriteRecord(record);
     m_file->Seek(position);
     return true;
 }
 
 int CPak::DeleteRecord(const std::wstring& gameFolder, CFileInfo* record)
 {
-    if (!record)
-        return kErrorInvalidPointer;
+    if (!record) return kErrorInvalidPointer;
     uint32_t position = m_file->GetPosition();
     record->base.deleted = 1;
     if (record->base.Loc == kLocPak)
     {
         WriteRecord(record);
-        if (std::find(m_free.begin(), m_free.end(), record) == m_free.end())
-            m_free.push_back(record);
+        if (std::find(m_free.begin(), m_free.end(), record) == m_free.end()) m_free.push_back(record);
     }
     else
     {
@@ -256,8 +248,7 @@ int CPak::DeleteRecord(const std::wstring& gameFolder, CFileInfo* record)
         Remove(record, true);
     }
     m_header.FreeCount++;
-    if (m_header.FileCount > 0)
-        m_header.FileCount--;
+    if (m_header.FileCount > 0) m_header.FileCount--;
     m_file->Seek(position);
     return 1;
 }
@@ -266,8 +257,7 @@ int CPak::DeleteRecords(const std::wstring& gameFolder, vFileInfo& list)
 {
     for (CFileInfo* wanted : list)
     {
-        if (!wanted)
-            continue;
+        if (!wanted) continue;
         LogF(L"삭제 파일 : %s", wanted->Name().c_str());
         // The list may hold copies: act on this pak's own record.
         if (CFileInfo* mine = FindIndexed(wanted->Name(), wanted->base.InfoPos))
@@ -278,11 +268,9 @@ int CPak::DeleteRecords(const std::wstring& gameFolder, vFileInfo& list)
 
 int CPak::MarkDeletedByPath(const wchar_t* name)
 {
-    if (!name)
-        return kErrorInvalidPointer;
+    if (!name) return kErrorInvalidPointer;
     CFileInfo* record = Find(name, kFindFullName);
-    if (!record)
-        return kErrorFileSearch;
+    if (!record) return kErrorFileSearch;
     MarkDeleted(record);
     return 1;
 }
@@ -292,7 +280,8 @@ uint64_t CPak::DataSize(bool storedOnly) const
     uint64_t total = kDataOffset;
     for (const CFileInfo* r : m_all)
         if (r && r->base.deleted != 1 && r->base.Loc == kLocPak)
-            total += storedOnly ? r->base.size : (r->base.size > r->base.OrgSize ? r->base.size : r->base.OrgSize);
+            total +=
+                storedOnly ? r->base.size : (r->base.size > r->base.OrgSize ? r->base.size : r->base.OrgSize);
     return total;
 }
 

@@ -21,7 +21,10 @@ constexpr unsigned kListCodePage = 949;
 // Enough for every "_N" a second could plausibly need; past it something else is wrong.
 constexpr int kBackupNameAttempts = 10000;
 
-void AppendBrokenRecord(const CFileInfo* record, int code) { AppendToRepairList(record, code); }
+void AppendBrokenRecord(const CFileInfo* record, int code)
+{
+    AppendToRepairList(record, code);
+}
 
 // Record names come from pak tables. A line break in one would start a second list line naming a
 // file of the writer's choice, so control characters never reach the list.
@@ -29,8 +32,7 @@ std::wstring ListSafeName(const std::wstring& name)
 {
     std::wstring out = name;
     for (wchar_t& c : out)
-        if (c < 0x20 || c == 0x7F)
-            c = L'?';
+        if (c < 0x20 || c == 0x7F) c = L'?';
     return out;
 }
 
@@ -52,7 +54,8 @@ CPakRepair::CPakRepair() = default;
 CPakRepair& CPakRepair::Get()
 {
     // Never destroyed: the hook may still fire from a thread that outlives static destruction.
-    static CPakRepair* instance = [] {
+    static CPakRepair* instance = []
+    {
         auto* created = new CPakRepair;
         InstallBrokenFileHook();
         return created;
@@ -60,7 +63,10 @@ CPakRepair& CPakRepair::Get()
     return *instance;
 }
 
-void CPakRepair::InstallBrokenFileHook() { GetNotifyHooks().brokenFile = AppendBrokenRecord; }
+void CPakRepair::InstallBrokenFileHook()
+{
+    GetNotifyHooks().brokenFile = AppendBrokenRecord;
+}
 
 int CPakRepair::SetFolder(int kind, const std::wstring& subFolder)
 {
@@ -119,10 +125,8 @@ std::wstring CPakRepair::Path() const
 int CPakRepair::CreateIfMissing()
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (FileExists(m_path))
-        return 1;
-    if (!m_folder.empty())
-        CreateFolderTree(m_folder);
+    if (FileExists(m_path)) return 1;
+    if (!m_folder.empty()) CreateFolderTree(m_folder);
     platform::fs::File file;
     if (!file.Open(m_path, platform::fs::eOpenMode::Append))
     {
@@ -137,8 +141,7 @@ int CPakRepair::AppendLine(const std::wstring& text)
     std::string bytes = WideToMultiByte(text, kListCodePage);
     bytes += "\r\n";
     std::lock_guard<std::mutex> guard(m_lock);
-    if (!m_folder.empty())
-        CreateFolderTree(m_folder);
+    if (!m_folder.empty()) CreateFolderTree(m_folder);
     platform::fs::File file;
     if (!file.Open(m_path, platform::fs::eOpenMode::Append))
     {
@@ -170,8 +173,7 @@ int CPakRepair::MoveToBackup(const CFileInfo* record, const std::wstring& folder
         return kErrorInvalidPointer;
     }
     std::wstring source = FileNameInside(folder, record, "CPakRepair::MoveToBackup");
-    if (source.empty())
-        return kErrorInvalidFileName;
+    if (source.empty()) return kErrorInvalidFileName;
     if (!FileExists(source) || FolderExists(source))
     {
         ZP_LOG_ERROR(kErrorFileMissing, "CPakRepair::MoveToBackup");
@@ -186,8 +188,7 @@ int CPakRepair::MoveToBackup(const CFileInfo* record, const std::wstring& folder
         ZP_LOG_ERROR(kErrorFileOpen, "CPakRepair::MoveToBackup");
         return kErrorFileOpen;
     }
-    if (outputPath)
-        *outputPath = target;
+    if (outputPath) *outputPath = target;
     return 1;
 }
 
@@ -274,16 +275,14 @@ int CPakRepair::SaveRecordBackup(CPak* pak, const CFileInfo* record, int code)
     }
     std::wstring folder = Folder();
     std::wstring extracted = FileNameInside(folder, record, "CPakRepair::SaveRecordBackup");
-    if (extracted.empty())
-        return kErrorInvalidFileName;
+    if (extracted.empty()) return kErrorInvalidFileName;
     // A record named like the list or an earlier backup must not overwrite it on the way.
     if (FileExists(extracted) || FolderExists(extracted))
     {
         ZP_LOG_ERROR(kErrorFileCreate, "CPakRepair::SaveRecordBackup");
         return kErrorFileCreate;
     }
-    if (!folder.empty())
-        CreateFolderTree(folder);
+    if (!folder.empty()) CreateFolderTree(folder);
     if (!pak->ExtractRaw(record, folder, false))
     {
         DeleteFile(extracted);
@@ -309,8 +308,7 @@ int CPakRepair::OnDamagedFile(IPakEntryFile* file, int code, bool backup)
         return kErrorInvalidPointer;
     }
     int r = AppendToRepairList(record, code);
-    if (r != 1 || !backup || record->base.Loc != kLocPak)
-        return r;
+    if (r != 1 || !backup || record->base.Loc != kLocPak) return r;
     return SaveRecordBackup(file->EntryPak(), record, code);
 }
 

@@ -20,18 +20,23 @@ namespace
 constexpr unsigned kListCodePage = 949;
 constexpr int kNoSystemFolder = 0;
 
-bool IsCommentMark(char c) { return c == '#' || c == '/' || c == ';' || c == '@'; }
+bool IsCommentMark(char c)
+{
+    return c == '#' || c == '/' || c == ';' || c == '@';
+}
 
 // The separators a C-locale word scan stops at ('\n' never reaches a line here).
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // The name a list line gives, or empty for a comment, a blank line, or a first word that cannot be
 // a record name (cut off by the line limit, or longer than any name). overflow: the line went on
 // past the bytes kept.
 std::wstring NameOfLine(std::string_view line, bool overflow)
 {
-    if (line.empty() || IsCommentMark(line[0]))
-        return std::wstring();
+    if (line.empty() || IsCommentMark(line[0])) return std::wstring();
     // The line is C text: a NUL ends it.
     size_t nul = line.find('\0');
     if (nul != std::string_view::npos)
@@ -45,8 +50,7 @@ std::wstring NameOfLine(std::string_view line, bool overflow)
     size_t end = start;
     while (end < line.size() && !IsBlank(line[end]))
         ++end;
-    if (end == start || (end == line.size() && overflow))
-        return std::wstring();
+    if (end == start || (end == line.size() && overflow)) return std::wstring();
     std::wstring name = MultiByteToWide(line.substr(start, end - start), kListCodePage);
     return name.size() <= CPakRepairUtil::kWordChars ? name : std::wstring();
 }
@@ -99,8 +103,7 @@ int CPakRepairUtil::Run(CPakMgr* paks, const std::wstring& /*pakName*/, const st
     sNotifyHooks& hooks = GetNotifyHooks();
     Notify(hooks.repairStart, static_cast<uint32_t>(paks->MergedIndex().Count()));
     int r = VerifyAll(paks);
-    if (r != 1)
-        return r;
+    if (r != 1) return r;
     if (!FileExists(path))
     {
         // Verified without a list, and nothing was found.
@@ -108,8 +111,7 @@ int CPakRepairUtil::Run(CPakMgr* paks, const std::wstring& /*pakName*/, const st
         return 1;
     }
     r = ApplyList(paks, path);
-    if (r != 1)
-        return r;
+    if (r != 1) return r;
     LogF(L"repair list : %u file(s) marked deleted", m_counter);
     ReleaseFlaggedRecords(*paks);
     if (!paks->CompactAll(false))
@@ -118,8 +120,7 @@ int CPakRepairUtil::Run(CPakMgr* paks, const std::wstring& /*pakName*/, const st
         ZP_LOG_ERROR(r, "CPakRepairUtil::Run");
         return r;
     }
-    if (deleteList)
-        DeleteFile(path);
+    if (deleteList) DeleteFile(path);
     Notify(hooks.repairEnd);
     return 1;
 }
@@ -155,11 +156,9 @@ int CPakRepairUtil::VerifyAll(CPakMgr* paks)
         }
         previous = r;
         ++index;
-        if (!r || r->base.Loc != kLocPak || r->base.deleted == 1)
-            continue;
+        if (!r || r->base.Loc != kLocPak || r->base.deleted == 1) continue;
         CPak* pak = paks->VolumeAt(r->Volume);
-        if (!pak)
-            continue;
+        if (!pak) continue;
         int code = VerifyRecord(*pak, *r, m_skipEncrypted);
         if (code == kErrorStopped || CStopper::IsStopRequested())
         {
@@ -172,8 +171,7 @@ int CPakRepairUtil::VerifyAll(CPakMgr* paks)
             AppendToRepairList(r, code);
         }
     }
-    if (previous)
-        Notify(hooks.repairFile, previous->Name().c_str());
+    if (previous) Notify(hooks.repairFile, previous->Name().c_str());
     Notify(hooks.repairProgress, count, count);
     return 1;
 }
@@ -197,10 +195,10 @@ int CPakRepairUtil::ApplyList(CPakMgr* paks, const std::wstring& listPath)
     std::string line;
     line.reserve(kLineBytes);
     bool overflow = false;
-    auto takeLine = [&]() {
+    auto takeLine = [&]()
+    {
         std::wstring name = NameOfLine(line, overflow);
-        if (!name.empty() && paks->MarkDeletedAny(name) == 1)
-            ++m_counter;
+        if (!name.empty() && paks->MarkDeletedAny(name) == 1) ++m_counter;
         line.clear();
         overflow = false;
     };
@@ -222,8 +220,7 @@ int CPakRepairUtil::ApplyList(CPakMgr* paks, const std::wstring& listPath)
         ZP_LOG_ERROR(kErrorFileRead, "CPakRepairUtil::ApplyList");
         return kErrorFileRead;
     }
-    if (!line.empty())
-        takeLine();
+    if (!line.empty()) takeLine();
     return 1;
 }
 

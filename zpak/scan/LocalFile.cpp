@@ -9,10 +9,10 @@ namespace ZP
 {
 namespace
 {
-bool Passes(const std::unordered_set<uint32_t>& include, const std::unordered_set<uint32_t>& exclude, uint32_t key)
+bool Passes(const std::unordered_set<uint32_t>& include, const std::unordered_set<uint32_t>& exclude,
+            uint32_t key)
 {
-    if (exclude.count(key))
-        return false;
+    if (exclude.count(key)) return false;
     return include.empty() || include.count(key) > 0;
 }
 } // namespace
@@ -33,8 +33,7 @@ bool CLocalFile::Scan(const std::wstring& root, bool recurse, bool skipHidden, c
 {
     Reset();
     std::wstring base = RemoveTrailingSeparator(BackslashToSlash(root.empty() ? DefaultFolder(L"") : root));
-    if (!Walk(base, relative ? std::wstring() : base, recurse, skipHidden, filters))
-        return false;
+    if (!Walk(base, relative ? std::wstring() : base, recurse, skipHidden, filters)) return false;
     CCrc32& crc = CCrc32::Get();
     m_index.reserve(m_paths.size());
     for (uint32_t i = 0; i < m_paths.size(); ++i)
@@ -46,32 +45,28 @@ bool CLocalFile::Walk(const std::wstring& folder, const std::wstring& prefix, bo
                       const sScanFilters* filters)
 {
     std::vector<platform::fs::sDirEntry> entries;
-    if (!platform::fs::ListDirectory(folder, entries))
-        return false;
+    if (!platform::fs::ListDirectory(folder, entries)) return false;
     CCrc32& crc = CCrc32::Get();
     for (const platform::fs::sDirEntry& e : entries)
     {
-        if (CStopper::IsStopRequested())
-            return false;
-        if (skipHidden && (e.stat.attributes & platform::fs::kAttrHidden))
-            continue;
+        if (CStopper::IsStopRequested()) return false;
+        if (skipHidden && (e.stat.attributes & platform::fs::kAttrHidden)) continue;
         std::wstring full = JoinPath(folder, e.name);
         std::wstring shown = JoinPath(prefix, e.name);
         if (e.stat.isDirectory)
         {
             // Links to folders are not entered: a scan stays inside its root.
-            if (!recurse || e.stat.isSymlink)
-                continue;
+            if (!recurse || e.stat.isSymlink) continue;
             if (filters && !Passes(filters->includeFolders, filters->excludeFolders, crc.HashString(e.name)))
                 continue;
             m_folders.push_back(shown);
-            if (!Walk(full, shown, recurse, skipHidden, filters))
-                return false;
+            if (!Walk(full, shown, recurse, skipHidden, filters)) return false;
             continue;
         }
         std::wstring extension = GetExtension(e.name);
-        if (filters && (!Passes(filters->includeNames, filters->excludeNames, crc.HashString(e.name)) ||
-                        !Passes(filters->includeExtensions, filters->excludeExtensions, crc.HashString(extension))))
+        if (filters &&
+            (!Passes(filters->includeNames, filters->excludeNames, crc.HashString(e.name)) ||
+             !Passes(filters->includeExtensions, filters->excludeExtensions, crc.HashString(extension))))
             continue;
         m_paths.push_back(shown);
         m_attributes.push_back(e.stat.attributes);
@@ -86,8 +81,7 @@ int CLocalFile::IndexOf(const std::wstring& path) const
 {
     auto range = m_index.equal_range(CCrc32::Get().HashString(path));
     for (auto it = range.first; it != range.second; ++it)
-        if (CompareNoCase(m_paths[it->second], path) == 0)
-            return static_cast<int>(it->second);
+        if (CompareNoCase(m_paths[it->second], path) == 0) return static_cast<int>(it->second);
     return -1;
 }
 

@@ -57,7 +57,8 @@ TEST(StringTable, Utf8ValuesAndAtMost37Slots)
 TEST(StringTable, TextWithoutEndLineIsNotReadPastItsSize)
 {
     // The buffer goes on past the given size; the loader must stop at the size.
-    const char buffer[] = "h\na,first\nb,sec" "ond,never\nc,never";
+    const char buffer[] = "h\na,first\nb,sec"
+                          "ond,never\nc,never";
     CFWLStringTable table;
     ASSERT_EQ(table.Load(buffer, 10), 1);
     EXPECT_STREQ(table.GetString(1), L"first");

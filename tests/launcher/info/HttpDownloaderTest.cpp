@@ -18,7 +18,10 @@ using testsupport::TestHttpServer;
 namespace
 {
 // Compares without printing megabytes of binary on a failure.
-std::wstring W(const std::string& s) { return platform::text::Utf8ToWide(s); }
+std::wstring W(const std::string& s)
+{
+    return platform::text::Utf8ToWide(s);
+}
 
 class Downloads : public ::testing::Test
 {
@@ -48,8 +51,11 @@ TEST_F(Downloads, ErrorStatusesBecomeTheirCodes)
     {
         int status;
         int code;
-    } cases[] = {{400, ZP::kErrorHttp400}, {403, ZP::kErrorHttp403}, {404, ZP::kErrorHttp404},
-                 {500, ZP::kErrorInternetQuery}, {503, ZP::kErrorInternetQuery}};
+    } cases[] = {{400, ZP::kErrorHttp400},
+                 {403, ZP::kErrorHttp403},
+                 {404, ZP::kErrorHttp404},
+                 {500, ZP::kErrorInternetQuery},
+                 {503, ZP::kErrorInternetQuery}};
     server.SetContent("/f", "body");
     for (const auto& c : cases)
     {
@@ -76,7 +82,8 @@ TEST_F(Downloads, DownloadToMemoryNeedsALengthAndTheWholeBody)
     uint32_t size = 0;
     ASSERT_EQ(downloader.DownloadFileToMemory(Url("/info.dat").c_str(), &buffer, &size), 1);
     EXPECT_TRUE(testsupport::SameBytes(std::string(buffer, size), body));
-    EXPECT_EQ(downloader.DownloadFileToMemory(Url("/info.dat").c_str(), &buffer, &size), ZP::kErrorInvalidPointer)
+    EXPECT_EQ(downloader.DownloadFileToMemory(Url("/info.dat").c_str(), &buffer, &size),
+              ZP::kErrorInvalidPointer)
         << "an out buffer that is already set is refused";
     ZP::FreeBuffer(buffer);
 
@@ -100,8 +107,8 @@ TEST_F(Downloads, UnopenableUrlIsRetriedEscaped)
     EXPECT_EQ(server.RequestCount("/data/가 b.dat"), 1) << "the raw URL never reached the server";
 
     uint32_t written = 0;
-    ASSERT_EQ(downloader.DownloadFileToLocalFile(Url("/data/가 b.dat").c_str(), dir.Join(L"out/x.dat").c_str(),
-                                                 &written),
+    ASSERT_EQ(downloader.DownloadFileToLocalFile(Url("/data/가 b.dat").c_str(),
+                                                 dir.Join(L"out/x.dat").c_str(), &written),
               1);
     EXPECT_EQ(written, 12u);
     EXPECT_EQ(dir.ReadFile(L"out/x.dat"), "escaped body");
@@ -124,8 +131,8 @@ TEST_F(Downloads, ResumeAsksOnceForTheRestAndCompleteFilesAskNothingMore)
 
     // A fresh file starts at 0 with no range at all.
     server.ResetCounters();
-    ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/big.bin").c_str(), dir.Join(L"new/b.bin").c_str(),
-                                                       &progress),
+    ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/big.bin").c_str(),
+                                                       dir.Join(L"new/b.bin").c_str(), &progress),
               1);
     EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"new/b.bin"), body));
     EXPECT_EQ(server.RangesSeen("/big.bin"), std::vector<std::string>{""});
@@ -161,7 +168,8 @@ TEST_F(Downloads, CutConnectionFailsAndTheNextRunCompletes)
     EXPECT_NE(r, 1);
     std::string partial = dir.ReadFile(L"cut.bin");
     EXPECT_LE(partial.size(), size_t(1) << 20);
-    EXPECT_TRUE(testsupport::SameBytes(partial, body.substr(0, partial.size()))) << "what was written is a true prefix";
+    EXPECT_TRUE(testsupport::SameBytes(partial, body.substr(0, partial.size())))
+        << "what was written is a true prefix";
 
     ASSERT_EQ(downloader.DownloadDirectFileToLocalFile(Url("/cut.bin").c_str(), local.c_str(), &progress), 1);
     EXPECT_TRUE(testsupport::SameBytes(dir.ReadFile(L"cut.bin"), body));
@@ -202,7 +210,8 @@ TEST_F(Downloads, NoDiskSpaceIsRefusedBeforeWriting)
     uint32_t written = 0;
     int r = downloader.WriteDataToLocalFile(dir.Join(L"w.bin").c_str(), "abc", 3, &written);
     server.SetContent("/d.bin", "data");
-    int direct = downloader.DownloadDirectFileToLocalFile(Url("/d.bin").c_str(), dir.Join(L"d.bin").c_str(), &progress);
+    int direct = downloader.DownloadDirectFileToLocalFile(Url("/d.bin").c_str(), dir.Join(L"d.bin").c_str(),
+                                                          &progress);
     ZP::SetCommonFunction(nullptr);
     EXPECT_EQ(r, ZP::kErrorDiskFull);
     EXPECT_EQ(direct, ZP::kErrorDiskFull);
@@ -215,22 +224,26 @@ TEST_F(Downloads, TwoThreadsShareTheLockAndBothFinishIntact)
     server.SetContent("/a.bin", a);
     server.SetContent("/b.bin", b);
     int ra = 0, rb = 0;
-    std::thread ta([&] {
-        IHttpDownloader d;
-        uint32_t p = 0;
-        ra = d.DownloadDirectFileToLocalFile(Url("/a.bin").c_str(), dir.Join(L"a.bin").c_str(), &p);
-    });
-    std::thread tb([&] {
-        IHttpDownloader d;
-        char* buffer = nullptr;
-        uint32_t size = 0;
-        rb = d.DownloadFileToMemory(Url("/b.bin").c_str(), &buffer, &size);
-        if (rb == 1)
+    std::thread ta(
+        [&]
         {
-            rb = std::string(buffer, size) == b ? 1 : -1;
-            ZP::FreeBuffer(buffer);
-        }
-    });
+            IHttpDownloader d;
+            uint32_t p = 0;
+            ra = d.DownloadDirectFileToLocalFile(Url("/a.bin").c_str(), dir.Join(L"a.bin").c_str(), &p);
+        });
+    std::thread tb(
+        [&]
+        {
+            IHttpDownloader d;
+            char* buffer = nullptr;
+            uint32_t size = 0;
+            rb = d.DownloadFileToMemory(Url("/b.bin").c_str(), &buffer, &size);
+            if (rb == 1)
+            {
+                rb = std::string(buffer, size) == b ? 1 : -1;
+                ZP::FreeBuffer(buffer);
+            }
+        });
     ta.join();
     tb.join();
     EXPECT_EQ(ra, 1);

@@ -14,7 +14,10 @@ using namespace ZP;
 
 namespace
 {
-std::wstring W(const std::string& s) { return platform::text::Utf8ToWide(s); }
+std::wstring W(const std::string& s)
+{
+    return platform::text::Utf8ToWide(s);
+}
 
 // A list archive holding "_tmp/<stem>.info" with the given names.
 std::string ListArchive(const std::wstring& stem, const std::vector<std::wstring>& names)
@@ -73,7 +76,8 @@ TEST(Downloader, ServerFileNamesCarryTheRecordsStamp)
     r.SetName(L"KVGame/a.upk");
     r.base.Date = 20110315;
     r.base.Time = 93000;
-    EXPECT_EQ(CDownloader::ServerFileUrl(r, L"http://h/base"), L"http://h/base/Datas/KVGame/a.upk_20110315_093000.dat");
+    EXPECT_EQ(CDownloader::ServerFileUrl(r, L"http://h/base"),
+              L"http://h/base/Datas/KVGame/a.upk_20110315_093000.dat");
     r.base.Date = r.base.Time = 0;
     r.base.FileTime = 1700000000;
     EXPECT_EQ(CDownloader::ServerFileUrl(r, L"http://h"),
@@ -146,8 +150,8 @@ TEST(Downloader, AFullDiskIsReportedAsSuchNotAsNoServerLeft)
     testsupport::TempDir dir;
     dir.WriteFile(L"game/a.bin", std::string(40000, 'a'));
     std::string err;
-    ASSERT_EQ(testsupport::RunCommand(testsupport::BinaryDir() + "/zpak publish '" + dir.NativePath() + "/game' '" +
-                                          dir.NativePath() + "/server'",
+    ASSERT_EQ(testsupport::RunCommand(testsupport::BinaryDir() + "/zpak publish '" + dir.NativePath() +
+                                          "/game' '" + dir.NativePath() + "/server'",
                                       nullptr, &err),
               0)
         << err;

@@ -1,7 +1,7 @@
+#include "launcher/patch/PatchSystemProcess.h"
 #include "launcher/app/StringTable.h"
 #include "launcher/app/UpdaterStopFlag.h"
 #include "launcher/gui/ConsoleLauncherGUI.h"
-#include "launcher/patch/PatchSystemProcess.h"
 #include "platform/text/TextCodec.h"
 #include "tests/support/StubConnector.h"
 #include "tests/support/TempDir.h"
@@ -23,8 +23,7 @@ public:
     CRecordingGUI() : CConsoleLauncherGUI(std::tmpfile()) {}
     void SetTextFromStringTable(uint16_t index, unsigned entry) override
     {
-        if (index == kTextStatus)
-            entries.push_back(entry);
+        if (index == kTextStatus) entries.push_back(entry);
         CConsoleLauncherGUI::SetTextFromStringTable(index, entry);
     }
     void SendActionReport(const char* code) override { reports.push_back(code); }
@@ -59,8 +58,8 @@ struct sServedGame
         dir.WriteFile(L"game/Data/a.bin", std::string(50000, 'a'));
         dir.WriteFile(L"game/Data/b.bin", std::string(70000, 'b'));
         std::string err;
-        EXPECT_EQ(testsupport::RunCommand(testsupport::BinaryDir() + "/zpak publish " + dir.NativePath() + "/game " +
-                                              dir.NativePath() + "/www",
+        EXPECT_EQ(testsupport::RunCommand(testsupport::BinaryDir() + "/zpak publish " + dir.NativePath() +
+                                              "/game " + dir.NativePath() + "/www",
                                           nullptr, &err),
                   0)
             << err;
@@ -170,7 +169,8 @@ TEST(PatchSystemProcess, ARunThatRefusedServerFileNamesIsNoSuccess)
     ASSERT_EQ(out.Open(dir.Join(L"ServerFiles.info").c_str(), ZP::kModeCreate, 0), 1);
     ASSERT_EQ(ZP::CFileInfoUtil::SaveFileList(&out, &header), 1);
     out.Close();
-    ASSERT_EQ(ZP::WriteZip(dir.Join(L"list.zip"), {{"_tmp/ServerFiles.info", dir.Join(L"ServerFiles.info")}}), 1);
+    ASSERT_EQ(ZP::WriteZip(dir.Join(L"list.zip"), {{"_tmp/ServerFiles.info", dir.Join(L"ServerFiles.info")}}),
+              1);
     testsupport::TestHttpServer hostile;
     hostile.SetContent("/Info/ServerFiles.zip", dir.ReadFile(L"list.zip"));
     CPatchSystemProcess refusing;

@@ -18,13 +18,15 @@ TEST(ActionReport, BodyHasTheFixedShape)
     ASSERT_TRUE(std::regex_match(
         body, m,
         std::regex("\\{\"log_type\":\"launcher\",\"game_code\":\"velmora\",\"game_no\":\"111\","
-                   "\"report_time\":\"(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d)\",\"member_no\":\"\",\"environment\":\"\","
+                   "\"report_time\":\"(\\d{4}-\\d\\d-\\d\\d "
+                   "\\d\\d:\\d\\d:\\d\\d)\",\"member_no\":\"\",\"environment\":\"\","
                    "\"data\":\\{\"action_code\":\"launcher.game.start\",\"action_time\":\"([^\"]*)\","
                    "\"action_result\":\"1\",\"action_info\":\\{\"client_ip\":\"([0-9.]*)\"\\}\\}\\}\n")))
         << body;
     EXPECT_EQ(m[1], m[2]) << "one time for both";
     EXPECT_EQ(m[3], OwnIPv4Address());
-    EXPECT_NE(BuildActionReportBody("a/b", "x\"y", "7", "2").find("\"action_code\":\"a\\/b\""), std::string::npos);
+    EXPECT_NE(BuildActionReportBody("a/b", "x\"y", "7", "2").find("\"action_code\":\"a\\/b\""),
+              std::string::npos);
 }
 
 TEST(ActionReport, RequestBytesAndAnswers)

@@ -43,8 +43,9 @@ TEST(VelmoraScriptTool, EveryScriptErrorIsReportedAndEndsWithExitOne)
     dir.WriteFile(L"callfails.lua", "function Boom() error('boom') end\n");
     dir.WriteFile(L"spins.lua", "while true do end\n");
     // A script with an _ALERT of its own still gets its reports, and is still checked.
-    dir.WriteFile(L"ownalert.lua", "seen = 0\nfunction _ALERT(text) seen = seen + 1 end\n"
-                                   "function Seen() return seen > 0 and 1 or 0 end\nlocal t = nil\nprint(t.field)\n");
+    dir.WriteFile(L"ownalert.lua",
+                  "seen = 0\nfunction _ALERT(text) seen = seen + 1 end\n"
+                  "function Seen() return seen > 0 and 1 or 0 end\nlocal t = nil\nprint(t.field)\n");
     // Handing a text to _ALERT is no error.
     dir.WriteFile(L"notes.lua", "_ALERT('just a note')\n");
     const std::string d = dir.NativePath();
@@ -74,8 +75,8 @@ TEST(VelmoraScriptTool, EveryScriptErrorIsReportedAndEndsWithExitOne)
         EXPECT_NE(err.find(c.inErr), std::string::npos) << c.args << "\n" << err;
     }
 
-    for (const char* args : {"", " --call", " --bogus file.lua", " --timeout 0 f.lua", " --timeout x f.lua",
-                             " --timeout"})
+    for (const char* args :
+         {"", " --call", " --bogus file.lua", " --timeout 0 f.lua", " --timeout x f.lua", " --timeout"})
         EXPECT_EQ((RunCommand(Tool("velmora-script") + args)), 2) << args;
 }
 
