@@ -388,7 +388,10 @@ TEST_F(PakFixture, ServerDataThatCannotBeReadBackIsNeverStored)
             continue;
         }
         EXPECT_NE(r, 1) << c.what;
-        if (c.expected != 0) EXPECT_EQ(r, c.expected) << c.what;
+        if (c.expected != 0)
+        {
+            EXPECT_EQ(r, c.expected) << c.what;
+        }
         EXPECT_TRUE(!stored || stored->base.deleted == 1) << c.what << ": no live record of unreadable data";
     }
 }

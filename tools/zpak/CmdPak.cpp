@@ -23,10 +23,6 @@ std::wstring Wide(const std::string& s)
 {
     return platform::text::Utf8ToWide(s);
 }
-std::string Narrow(const std::wstring& s)
-{
-    return platform::text::WideToUtf8(s);
-}
 
 void Warn(const std::wstring& name, int code)
 {

@@ -147,9 +147,14 @@ TEST(ProcessStatus, SecondLauncherOfTheSameGameUnlessTheScriptToleratesIt)
         if (*c.script) app.LoadGameInfo(c.script);
         EXPECT_EQ(app.status.CheckProcess(), c.expected) << c.helperGame << " " << c.script;
         if (c.expected == 14102)
+        {
             EXPECT_TRUE(app.Logged(L"SameLauncher_Launcher_SameGame, Global\\VelmoraLauncher_" +
                                    std::to_wstring(second.Id()) + L"_g1"));
-        if (c.expected == 14103) EXPECT_TRUE(app.Logged(L"SameLauncher_Launcher_NotSameGame"));
+        }
+        if (c.expected == 14103)
+        {
+            EXPECT_TRUE(app.Logged(L"SameLauncher_Launcher_NotSameGame"));
+        }
     }
 }
 

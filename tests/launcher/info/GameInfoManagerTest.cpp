@@ -85,10 +85,10 @@ TEST_F(ManagerTest, HandOffParsing)
         {L"SiteCode=s|MemberNo=77|InstallUrl=http://h/a/b/setup.exe|GameId=vel|AuthCode=z|", 1, L"vel",
          L"http://h/a/b/", L"setup.exe", L"s", L"77"},
         {L"GameId=a|GameId=b|InstallUrl=x.exe|MemberNo=5", 1, L"a", L"", L"x.exe", L"", L""},
-        {L"GameId=g|InstallUrl=u/x.exe", 0},
-        {L"gameid=g|InstallUrl=u/x.exe|", 0},
-        {L"InstallUrl=u/x.exe|", 0},
-        {L"", 0},
+        {L"GameId=g|InstallUrl=u/x.exe", 0, L"", L"", L"", L"", L""},
+        {L"gameid=g|InstallUrl=u/x.exe|", 0, L"", L"", L"", L"", L""},
+        {L"InstallUrl=u/x.exe|", 0, L"", L"", L"", L"", L""},
+        {L"", 0, L"", L"", L"", L"", L""},
     };
     for (const auto& c : cases)
     {
