@@ -6,6 +6,7 @@
 #include "launcher/gui/PositionMap.h"
 #include "launcher/gui/PositionText.h"
 #include "platform/resource/BitmapSize.h"
+#include "platform/resource/DialogTemplate.h"
 #include "platform/resource/ResourceModule.h"
 #include "platform/text/TextCodec.h"
 #include "tests/support/TempDir.h"
@@ -214,4 +215,32 @@ TEST_F(ShippedResourcePack, MessageBoxLayoutFitsItsFrame)
             sGUIRect r = *map.Find(c.name);
             EXPECT_TRUE(w == Width(r) && bh == Height(r)) << "entry " << entry;
         }
+}
+
+TEST_F(ShippedResourcePack, WindowTemplatesMatchTheirBackgrounds)
+{
+    CPositionMap box;
+    RegisterMessageBoxNames(box);
+    ASSERT_EQ(ReadMessageBoxPositions(loader, module.get(), manager, box), 1);
+    int launcherW = 0, launcherH = 0, installW = 0, installH = 0;
+    ASSERT_TRUE(BitmapSize(kResLauncherBackground, launcherW, launcherH));
+    ASSERT_TRUE(BitmapSize(kResInstallBackground, installW, installH));
+    sGUIRect initial = *box.Find(L"Message_InitRect");
+    const struct
+    {
+        int id, width, height;
+    } windows[] = {{kLauncherDialogTemplateId, launcherW, launcherH},
+                   {manager.GetResourceId(kResMessageBoxDialog), Width(initial), Height(initial)},
+                   {manager.GetResourceId(kResInstallDialog), installW, installH}};
+    for (const auto& w : windows)
+    {
+        std::vector<char> bytes;
+        ASSERT_EQ(module->Read(kResourceTypeDialog, w.id, bytes), platform::resource::eResourceError::None);
+        platform::resource::sDialogTemplate t;
+        std::string error;
+        ASSERT_TRUE(platform::resource::ParseDialogTemplate(bytes.data(), bytes.size(), t, &error))
+            << "dialog " << w.id << ": " << error;
+        EXPECT_EQ(t.id, w.id);
+        EXPECT_TRUE(t.width == w.width && t.height == w.height) << "dialog " << w.id;
+    }
 }
