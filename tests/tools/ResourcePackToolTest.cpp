@@ -54,5 +54,9 @@ TEST(ResourcePackTool, PlaceholdersYieldToCommittedImagesAndFailuresKeepTheOldPa
     EXPECT_NE(RunCommand(command, nullptr, &err), 0);
     EXPECT_NE(err.find("bitmaps.txt line 1"), std::string::npos) << err;
     EXPECT_NE(RunCommand(command + " csv/missing.csv", nullptr, &err), 0);
+    dir.WriteFile(L"res/bitmaps.txt", "");
+    dir.WriteFile(L"res/bitmap/5.bmp", "BM");
+    EXPECT_NE(RunCommand(command + " bitmap/5.bmp", nullptr, &err), 0);
+    EXPECT_NE(err.find("name the same resource"), std::string::npos) << err;
     EXPECT_EQ(dir.ReadFile(L"bin/FWLDRS.dll"), before) << "a failed run leaves the previous pack";
 }

@@ -124,12 +124,19 @@ bool AddEntry(zipFile zip, const std::string& name, const std::string& data)
            zipCloseFileInZip(zip) == ZIP_OK;
 }
 
+// "<type>/<id>" of an entry name, its extension dropped: "bitmap/101.png" -> "bitmap/101".
+std::string ResourceKey(const std::string& name)
+{
+    return name.substr(0, name.find('.', name.find('/')));
+}
+
 int BitmapIdOf(const std::string& name)
 {
-    if (name.rfind("bitmap/", 0) != 0) return -1;
-    std::string digits =
-        name.substr(7, name.find('.') == std::string::npos ? std::string::npos : name.find('.') - 7);
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return -1;
+    std::string key = ResourceKey(name);
+    if (key.rfind("bitmap/", 0) != 0) return -1;
+    std::string digits = key.substr(7);
+    if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), ::isdigit))
+        return -1;
     return std::stoi(digits);
 }
 } // namespace
@@ -161,6 +168,16 @@ int main(int argc, char** argv)
         }
         entries[name] = std::move(data);
     }
+    // The launcher refuses a pack that names one resource twice ("bitmap/101.png" beside
+    // "bitmap/101.bmp"); refuse it here already, where the cause is plain.
+    std::map<std::string, std::string> keys;
+    for (const auto& [name, data] : entries)
+        if (auto [at, added] = keys.emplace(ResourceKey(name), name); !added)
+        {
+            std::fprintf(stderr, "velmora-respack: %s and %s name the same resource\n", at->second.c_str(),
+                         name.c_str());
+            return 1;
+        }
     for (const auto& [name, data] : entries)
         placeholders.erase(BitmapIdOf(name));
     for (const auto& [id, p] : placeholders)

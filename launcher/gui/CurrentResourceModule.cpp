@@ -1,4 +1,4 @@
-#include "launcher/gui/ResourceModule.h"
+#include "launcher/gui/CurrentResourceModule.h"
 
 #include "platform/text/TextCodec.h"
 #include "platform/ui/SystemMessageBox.h"
