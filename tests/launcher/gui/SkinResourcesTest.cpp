@@ -1,7 +1,7 @@
+#include "launcher/gui/CurrentResourceModule.h"
 #include "launcher/gui/CustomResourceManager.h"
 #include "launcher/gui/PositionMap.h"
 #include "launcher/gui/PositionText.h"
-#include "launcher/gui/CurrentResourceModule.h"
 #include "launcher/gui/WindowResourceLoader.h"
 #include "platform/ui/SystemMessageBox.h"
 #include "tests/support/ResourcePackWriter.h"
