@@ -11,13 +11,34 @@
 #include "tests/support/TempDir.h"
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
 
 namespace
 {
-const std::wstring kHelperName = L"velmora-test-launcher";
+// The stand-in second launcher runs under a name of this test run's own: the check finds launchers
+// by executable name, and test runs of other build folders on the same machine must not meet.
+const std::wstring& HelperName()
+{
+    static const std::wstring name =
+        L"velmora-test-launcher-" + std::to_wstring(platform::process::CurrentProcessId());
+    return name;
+}
+
+const std::wstring& HelperPath()
+{
+    static testsupport::TempDir folder;
+    static const std::wstring path = []
+    {
+        std::wstring copy = folder.Join(HelperName());
+        std::filesystem::copy_file(testsupport::BinaryDir() + "/velmora-test-launcher",
+                                   platform::text::WideToUtf8(copy));
+        return copy;
+    }();
+    return path;
+}
 
 // A game information manager whose game record the test fills.
 class CTestGameInfoManager : public CFWLGameInfoManager
@@ -47,7 +68,7 @@ public:
         SetCurrentScript(&host);
         status.SetConnector(this);
         status.Initialize();
-        status.SetLauncherFileName(kHelperName.c_str());
+        status.SetLauncherFileName(HelperName().c_str());
     }
     ~CStatusApp() override
     {
@@ -77,7 +98,7 @@ public:
         std::string ready = m_dir.NativePath() + "/ready";
         std::string stop = m_dir.NativePath() + "/stop";
         m_stop = stop;
-        std::wstring path = platform::text::Utf8ToWide(testsupport::BinaryDir()) + L"/" + kHelperName;
+        const std::wstring& path = HelperPath();
         m_started =
             m_process.Start(path, {platform::text::Utf8ToWide(gameId), std::to_wstring(lifetimeMs),
                                    platform::text::Utf8ToWide(ready), platform::text::Utf8ToWide(stop)}) == 0;
