@@ -88,7 +88,7 @@ TEST(FileReplace, FailuresLeaveTheTargetAndNoPartFile)
 TEST(FileReplace, RunningProgramDoesNotBlockItsReplacement)
 {
     testsupport::TempDir dir;
-    std::wstring program = dir.Join(L"VelmoraLauncher");
+    std::wstring program = dir.Join(L"running-program");
     ASSERT_TRUE(CopyOneFile(L"/bin/sleep", program, false));
     stdfs::permissions(NativePath(program), stdfs::perms::owner_all);
     platform::process::Process running;
@@ -105,7 +105,7 @@ TEST(FileReplace, RunningProgramDoesNotBlockItsReplacement)
     }
     EXPECT_TRUE(refused) << "the running program's file opened for writing";
     EXPECT_EQ(ReplaceFileContents(program, body.data(), body.size()), eReplaceResult::Done);
-    EXPECT_EQ(dir.ReadFile(L"VelmoraLauncher"), body);
+    EXPECT_EQ(dir.ReadFile(L"running-program"), body);
     EXPECT_EQ(PermsOf(program), stdfs::perms::owner_all);
     EXPECT_EQ(running.Wait(0), platform::process::eWait::Timeout) << "the old program goes on";
     ::kill(static_cast<pid_t>(running.Id()), SIGKILL);
