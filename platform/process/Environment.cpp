@@ -51,4 +51,12 @@ std::wstring ExpandEnvironmentText(std::wstring_view text)
     return out;
 }
 
+bool GetEnvironmentValue(const char* name, std::wstring& out)
+{
+    const char* value = name ? std::getenv(name) : nullptr;
+    if (!value || !*value) return false;
+    out = text::Utf8ToWide(value);
+    return true;
+}
+
 } // namespace platform::process

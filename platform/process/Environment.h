@@ -12,4 +12,7 @@ namespace platform::process
 // lone "%" and "%%" stay as they are.
 std::wstring ExpandEnvironmentText(std::wstring_view text);
 
+// The value of the variable name exactly as written; false when it is not set or empty.
+bool GetEnvironmentValue(const char* name, std::wstring& out);
+
 } // namespace platform::process

@@ -13,6 +13,8 @@ constexpr int kErrorInvalidString = 14002;
 constexpr int kErrorInvalidPointer = 14003;
 constexpr int kErrorInvalidData = 14004;
 constexpr int kErrorInvalidFileName = 14005;
+// A file that has to be there could not be reached in time.
+constexpr int kErrorInvalidHandle = 14007;
 constexpr int kErrorDataSize = 14008;
 constexpr int kErrorInvalidParameter = 14009;
 constexpr int kErrorMemory = 14010;
