@@ -20,7 +20,7 @@
 #include "launcher/info/GameInfo.h"
 #include "launcher/info/GameInfoManager.h"
 #include "launcher/info/LauncherInfo.h"
-#include "launcher/script/LauncherScriptLua.h"
+#include "launcher/script/FernwayLauncherScript.h"
 #include "launcher/workflow/LauncherImplement.h"
 #include "platform/process/CommandLine.h"
 #include "platform/text/TextCodec.h"
@@ -89,8 +89,9 @@ public:
 private:
     CFWLGameInfoManager m_gameInfoManager;
     CStandInRestartProcess m_restart;
-    CDefaultLauncherImplement m_implement;
-    CLauncherScript_Lua m_host;
+    CFWLImplement m_implement;
+    // The launcher program's host, so that its own classes and functions can be checked too.
+    CFernwayLauncherScript m_host;
 };
 
 void PrintLine(const std::string& name, const std::wstring& value)
