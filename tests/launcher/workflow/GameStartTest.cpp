@@ -149,7 +149,7 @@ TEST(GameStartTest, OptionsRunTheScriptFunctionsWithTheCheckBoxStates)
     EXPECT_EQ(app.implement.DoOption(1, 1), 0) << "the script's refusal is the option's result";
 }
 
-TEST(GameStartTest, UpdaterEndGoesToTheWindowAndAnEmptyPatchIsDone)
+TEST(GameStartTest, UpdaterEndGoesToTheWindowAndThePatchStepReports)
 {
     CWorkflowApp app;
     app.implement.OnThreadProcessEnd(ZP::kRestartNeeded);
@@ -159,4 +159,24 @@ TEST(GameStartTest, UpdaterEndGoesToTheWindowAndAnEmptyPatchIsDone)
     // No patch system component: nothing to patch.
     EXPECT_EQ(app.implement.ProcessPatchSystem(), 1);
     EXPECT_EQ(app.window.reports, (std::vector<std::string>{"launcher.patch.start", "launcher.patch.end"}));
+
+    // Game information without a patch server: shown and reported, and the run goes on.
+    CPatchSystemProcess patch;
+    app.patch = &patch;
+    std::string chunk = "LauncherScriptObject:GetGameInfo():SetPakName('res.pak')";
+    ASSERT_EQ(app.manager.GetGameInfo()->LoadInfoFromMemory(chunk.data(), chunk.size()), 1);
+    app.window.reports.clear();
+    EXPECT_EQ(app.implement.ProcessPatchSystem(), 1);
+    EXPECT_EQ(app.window.reports,
+              (std::vector<std::string>{"launcher.patch.start", "launcher.patch.fail.nogameinfo"}));
+    EXPECT_EQ(app.window.texts[1].back(), L"#7");
+    EXPECT_EQ(app.window.texts[2].back(), L"#7");
+
+    // Stopped before the patch begins: nothing more is reported.
+    chunk = "LauncherScriptObject:GetGameInfo():SetServerURL('http://127.0.0.1:9/')";
+    ASSERT_EQ(app.manager.GetGameInfo()->LoadInfoFromMemory(chunk.data(), chunk.size()), 1);
+    app.window.reports.clear();
+    app.stop = true;
+    EXPECT_EQ(app.implement.ProcessPatchSystem(), 1);
+    EXPECT_EQ(app.window.reports, std::vector<std::string>{"launcher.patch.start"});
 }

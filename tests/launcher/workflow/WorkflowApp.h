@@ -6,6 +6,7 @@
 #include "launcher/app/MessageBox.h"
 #include "launcher/info/GameInfo.h"
 #include "launcher/info/GameInfoManager.h"
+#include "launcher/patch/PatchSystemProcess.h"
 #include "launcher/workflow/LauncherImplement.h"
 #include "tests/support/RecordingLauncherGUI.h"
 #include "tests/support/ScriptTestApp.h"
@@ -74,10 +75,12 @@ public:
     CFWLauncherGUI* GetLauncherGUI() override { return &window; }
     CGameInfoManagerBase* GetGameInfoManager() override { return &manager; }
     CLauncherImplement* GetImplement() override { return &implement; }
+    CPatchSystemProcess* GetPatchSystem() override { return patch; }
 
     testsupport::CRecordingLauncherGUI window;
     CTestManager manager;
     CTestImplement implement;
+    CPatchSystemProcess* patch = nullptr;
     std::shared_ptr<CAnsweringBox> box;
 };
 
