@@ -3,6 +3,7 @@
 // and read by the worker between its steps; a forced end raises the pak library's stop flag
 // (CStopper) with it, so the pak library's long loops end too.
 #include "launcher/app/Components.h"
+#include "launcher/app/ThreadProcessCall.h"
 
 #include <atomic>
 #include <cstdint>
@@ -15,14 +16,6 @@ public:
     virtual ~IRunnable() = default;
     virtual int Run() = 0;
     virtual void ForceTerminate() = 0;
-};
-
-// Receives the result of a worker's run, on the worker's thread.
-class IThreadProcessCall
-{
-public:
-    virtual ~IThreadProcessCall() = default;
-    virtual void OnThreadProcessEnd(int result) = 0;
 };
 
 class CThread : public IRunnable, public IAbsInitializer, public CObjectConnectorReceiver

@@ -209,7 +209,7 @@ int CFWLGameInfoManager::GetTextFromRegistry(platform::registry::Key& key, const
     return 1;
 }
 
-uint32_t CFWLGameInfoManager::SetRegistryRootKey_Root(const char* text)
+uint32_t CDefaultGameInfoManager::SetRegistryRootKey_Root(const char* text)
 {
     if (!text) return 0;
     std::wstring wide = platform::text::MultiByteToWide(text, CurrentScriptCodePage());

@@ -88,6 +88,10 @@ public:
     }
     const std::wstring& GetRegistryName(eRegistryName slot) const { return m_registryNames[slot]; }
 
+    // Script "SetRegistryRootKey_Root": the root key path from a script text; 0 when the text is
+    // missing or longer than 255 characters, else 1. Takes effect from the next PrepareFromRegistry.
+    uint32_t SetRegistryRootKey_Root(const char* text);
+
 protected:
     int Download(const std::wstring& url);
 
@@ -115,10 +119,6 @@ public:
     int PrepareFromRegistry() override;
     // One plain-text (REG_SZ) value: 1; 0 for another type or an empty value; a failure code.
     virtual int GetTextFromRegistry(platform::registry::Key& key, const wchar_t* name, std::wstring& out);
-
-    // Script "SetRegistryRootKey_Root": the root key path from a script text; 0 when the text is
-    // missing or longer than 255 characters, else 1. Takes effect from the next PrepareFromRegistry.
-    uint32_t SetRegistryRootKey_Root(const char* text);
 
     const std::wstring& GetSiteCode() const { return m_siteCode; }
 

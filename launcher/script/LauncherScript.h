@@ -17,6 +17,8 @@ public:
     int RunScriptBuffer(const char* bytes, uint32_t length) override = 0;
     // The first result of the global function as a 32-bit integer; -1 without a state or a name.
     int CallScriptFunction(const char* name) override = 0;
+    // The same with one number as the function's argument.
+    virtual int CallScriptFunctionWithNumber(const char* name, double number) = 0;
     // 65001 (UTF-8) or 0 (the ANSI code page): how the texts of the last chunk run are encoded.
     unsigned GetCodePage() override = 0;
 

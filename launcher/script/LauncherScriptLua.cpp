@@ -68,15 +68,19 @@ void* CLauncherScript_Lua::Allocate(void* self, void* block, size_t oldSize, siz
 // there and not across the host's frames.
 int CLauncherScript_Lua::RunRegistration(lua_State* L)
 {
-    CLauncherScript_Lua* host = static_cast<CLauncherScript_Lua*>(lua_touserdata(L, 1));
-    host->RegisterGlobalFunctionClass();
-    host->RegisterLauncherInfoClass();
-    host->RegisterGameInfoClasses();
-    host->RegisterLauncherImplClass();
-    host->RegisterInterMessageQueueClass();
-    host->RegisterProcessClasses();
-    host->RegisterLauncherScriptClass();
+    static_cast<CLauncherScript_Lua*>(lua_touserdata(L, 1))->RegisterClasses();
     return 0;
+}
+
+void CLauncherScript_Lua::RegisterClasses()
+{
+    RegisterGlobalFunctionClass();
+    RegisterLauncherInfoClass();
+    RegisterGameInfoClasses();
+    RegisterLauncherImplClass();
+    RegisterInterMessageQueueClass();
+    RegisterProcessClasses();
+    RegisterLauncherScriptClass();
 }
 
 int CLauncherScript_Lua::Initialize()
@@ -167,6 +171,12 @@ int CLauncherScript_Lua::CallScriptFunction(const char* name)
 {
     if (!m_state || !name) return -1;
     return lua_tinker::call(m_state, name);
+}
+
+int CLauncherScript_Lua::CallScriptFunctionWithNumber(const char* name, double number)
+{
+    if (!m_state || !name) return -1;
+    return lua_tinker::call(m_state, name, number);
 }
 
 void CLauncherScript_Lua::RegisterLauncherScriptClass()

@@ -28,6 +28,7 @@ public:
     // any other sets code page 0.
     int RunScriptBuffer(const char* bytes, uint32_t length) override;
     int CallScriptFunction(const char* name) override;
+    int CallScriptFunctionWithNumber(const char* name, double number) override;
     unsigned GetCodePage() override { return m_codePage; }
 
     // Binds "LauncherScript" and publishes this host as "LauncherScriptObject".
@@ -68,6 +69,8 @@ public:
 protected:
     // The launcher-specific host makes its own subclass.
     virtual std::unique_ptr<CGlobalFunctionForScript> CreateGlobalFunction();
+    // The registration slots in the host's order; runs inside a protected call.
+    virtual void RegisterClasses();
 
 private:
     static void* Allocate(void* self, void* block, size_t oldSize, size_t newSize);

@@ -2,10 +2,14 @@
 
 #include "launcher/info/DistributePackageInfo.h"
 #include "launcher/info/GameInfo.h"
+#include "launcher/info/GameInfoManager.h"
 #include "launcher/info/LauncherInfo.h"
 #include "launcher/script/ExecuteWrapper.h"
+#include "launcher/script/FernwayLauncherGlobalFunction.h"
+#include "launcher/script/FernwayLauncherScript.h"
 #include "launcher/script/GlobalFunctionForScript.h"
 #include "launcher/script/InterMessageQueue.h"
+#include "launcher/script/LauncherGUIWrapper.h"
 #include "launcher/script/LauncherScriptLua.h"
 #include "launcher/script/LuaTinker.h"
 #include "launcher/workflow/LauncherImplement.h"
@@ -31,6 +35,8 @@ template <class T, auto Member> void MemberOf(lua_State* L, const char* name)
 
 // A row binding a member under its own name.
 #define VELMORA_SCRIPT_METHOD(T, name) #name, MethodOf < T, &T::name>
+// A row binding a method of a class derived from the bound one (the object is always of that class).
+#define VELMORA_SCRIPT_DERIVED(T, D, name) #name, MethodOf < T, &D::name>
 #define VELMORA_SCRIPT_MEMBER(T, name) #name, MemberOf < T, &T::name>
 
 struct sApiEntry
@@ -51,6 +57,11 @@ using Queue = CInterMessageQueue;
 using Starter = CStartProcessWrapper;
 using Shell = CShellExecuteWrapper;
 using Exec = CExecuteWrapper;
+using FScript = CFernwayLauncherScript;
+using FGlobal = CFernwayLauncherGlobalFunction;
+using Manager = CDefaultGameInfoManager;
+using Setup = CLauncherGUISetupWrapper;
+using Gui = CLauncherGUIWrapper;
 
 // The one of the two SetArgument overloads that the script reaches (the text form).
 constexpr auto kSetArgumentText = static_cast<uint32_t (GInfo::*)(const char*)>(&GInfo::SetArgument);
@@ -67,6 +78,9 @@ const sApiEntry kScriptClasses[] = {
     {kApiInterMessageQueue, "InterMessageQueue", ClassOf<Queue>},
     {kApiProcesses, "StartProcess", ClassOf<Starter>},
     {kApiProcesses, "ShellExecute", ClassOf<Shell>},
+    {kApiGameInfoManager, "GameInfoManager", ClassOf<Manager>},
+    {kApiLauncherGUISetup, "LauncherGUISetup", ClassOf<Setup>},
+    {kApiLauncherGUI, "LauncherGUI", ClassOf<Gui>},
 };
 
 // Methods and member variables under their script names, each class's in its registration order.
@@ -168,9 +182,42 @@ const sApiEntry kScriptMembers[] = {
     {kApiProcesses, "GetCurrentProcessId", MethodOf<Starter, &Exec::GetProcessIdOfStarted>},
     {kApiProcesses, "CreateAppProcess", MethodOf<Shell, &Exec::CreateAppProcess>},
     {kApiProcesses, "GetCurrentProcessId", MethodOf<Shell, &Exec::GetProcessIdOfStarted>},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetGameInfoManager)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetLauncherGUISetup)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetLauncherGUI)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetGameID)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetGameInstallURL)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetGameInstallFile)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetClientPath)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetClientPatcherName)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetClientArgument)},
+    {kApiFernwayLauncherScript, VELMORA_SCRIPT_DERIVED(Host, FScript, GetRegistryRootKey)},
+    {kApiFernwayGlobalFunction, VELMORA_SCRIPT_DERIVED(Global, FGlobal, CreateFileShortcut)},
+    {kApiFernwayGlobalFunction, VELMORA_SCRIPT_DERIVED(Global, FGlobal, CreateURLShortcut)},
+    {kApiFernwayGlobalFunction, VELMORA_SCRIPT_DERIVED(Global, FGlobal, ShowSelectPath_Terms_Dialog)},
+    {kApiFernwayGlobalFunction, VELMORA_SCRIPT_DERIVED(Global, FGlobal, GetWindowsOSVersionString)},
+    {kApiGameInfoManager, VELMORA_SCRIPT_METHOD(Manager, SetRegistryRootKey_Root)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetImageForGameArea)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetCheckBoxText_01)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetCheckBoxText_02)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetCheckBoxText_03)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetIEStartPage)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetShortcutURL)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetShortcutName)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetShortcutIncludeIconFileName)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetDefaultFont)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetDefaultFontSize)},
+    {kApiLauncherGUISetup, VELMORA_SCRIPT_METHOD(Setup, SetNoticeURL)},
+    {kApiLauncherGUI, VELMORA_SCRIPT_METHOD(Gui, SetPosition_CurrentFileProgress)},
+    {kApiLauncherGUI, VELMORA_SCRIPT_METHOD(Gui, SetPosition_TotalFileProgress)},
+    {kApiLauncherGUI, VELMORA_SCRIPT_METHOD(Gui, SetText_FileText)},
+    {kApiLauncherGUI, VELMORA_SCRIPT_METHOD(Gui, SetText_StatusText)},
+    {kApiLauncherGUI, VELMORA_SCRIPT_METHOD(Gui, SetText_CheckBox)},
+    {kApiLauncherGUI, VELMORA_SCRIPT_METHOD(Gui, SetCheck_CheckBox)},
 };
 #undef VELMORA_SCRIPT_METHOD
 #undef VELMORA_SCRIPT_MEMBER
+#undef VELMORA_SCRIPT_DERIVED
 } // namespace
 
 void BindScriptApi(lua_State* L, eScriptApiPart part)

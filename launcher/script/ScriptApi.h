@@ -12,6 +12,12 @@ enum eScriptApiPart
     kApiLauncherImpl,
     kApiInterMessageQueue,
     kApiProcesses,
+    // The launcher program's host adds these.
+    kApiFernwayLauncherScript,
+    kApiFernwayGlobalFunction,
+    kApiGameInfoManager,
+    kApiLauncherGUISetup,
+    kApiLauncherGUI,
 };
 
 // Creates the part's class tables and binds their methods and members, in the table's order.

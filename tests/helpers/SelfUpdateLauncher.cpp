@@ -92,7 +92,7 @@ public:
 };
 
 // The workflow as far as the self-update: the other steps have nothing to do.
-class CSelfUpdateOnly : public CLauncherImplement, public ILauncherUpdateSteps
+class CSelfUpdateOnly : public CDefaultLauncherImplement
 {
 public:
     int Initialize() override { return 1; }

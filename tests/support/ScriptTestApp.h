@@ -1,6 +1,7 @@
 #pragma once
-// The application object the script tests run against: it provides the script host and an updater
-// stop flag and nothing else. Reports of the host (everything handed to _ALERT) are collected and the
+// The application object the script tests run against: it provides the script host (the general one,
+// or the launcher program's with CScriptTestAppOf<CFernwayLauncherScript>) and an updater stop flag
+// and nothing else. Reports of the host (everything handed to _ALERT) are collected and the
 // log lines written since the start are at hand. Tests that touch the registry add a RegistrySandbox.
 #include "launcher/script/LauncherScriptLua.h"
 #include "tests/support/StubConnector.h"
@@ -14,17 +15,17 @@
 namespace testsupport
 {
 
-class CScriptTestApp : public CStubConnector
+template <class Host> class CScriptTestAppOf : public CStubConnector
 {
 public:
-    CScriptTestApp()
+    CScriptTestAppOf()
     {
         m_logMark = ZP::GetLog()->GetHeldLines().size();
         m_initialized = host.Initialize();
         host.SetConnector(this);
         CaptureAlerts();
     }
-    ~CScriptTestApp() override { host.Finalize(); }
+    ~CScriptTestAppOf() override { host.Finalize(); }
 
     CLauncherScript* GetScript() override { return &host; }
 
@@ -58,7 +59,7 @@ public:
         lua_State* L = host.GetLuaState();
         if (!L) return;
         lua_pushlightuserdata(L, &alerts);
-        lua_pushcclosure(L, &CScriptTestApp::Collect, 1);
+        lua_pushcclosure(L, &CScriptTestAppOf::Collect, 1);
         lua_setglobal(L, "_ALERT");
     }
 
@@ -75,7 +76,7 @@ public:
         return false;
     }
 
-    CLauncherScript_Lua host;
+    Host host;
     std::vector<std::string> alerts;
     int m_initialized = 0;
 
@@ -91,6 +92,8 @@ private:
 
     size_t m_logMark = 0;
 };
+
+using CScriptTestApp = CScriptTestAppOf<CLauncherScript_Lua>;
 
 // The script prelude every test chunk of the global functions starts with.
 inline const char* kGlobalFunctionPrelude = "gf = LauncherScriptObject:GetGlobalFunction()\n";

@@ -15,12 +15,13 @@
 // compile, script code fails or runs out of time, or the function to call does not exist (the
 // rest still runs); 2 for usage.
 #include "launcher/app/Components.h"
+#include "launcher/app/GUISetupAccess.h"
 #include "launcher/app/RestartProcess.h"
 #include "launcher/app/UpdaterStopFlag.h"
 #include "launcher/info/GameInfo.h"
 #include "launcher/info/GameInfoManager.h"
 #include "launcher/info/LauncherInfo.h"
-#include "launcher/script/LauncherScriptLua.h"
+#include "launcher/script/FernwayLauncherScript.h"
 #include "launcher/workflow/LauncherImplement.h"
 #include "platform/process/CommandLine.h"
 #include "platform/text/TextCodec.h"
@@ -50,10 +51,18 @@ private:
     CLauncherInfo m_info;
 };
 
+// Takes what the script sets and keeps nothing: there is no window to read it.
+class CStandInGUISetup : public IGUISetupSettings
+{
+public:
+    void SetSetupText(eGUISetupText, const std::wstring&) override {}
+    void SetDefaultFontSize(int) override {}
+};
+
 // The application as far as the script host needs one: the host itself, the information records
 // in stand-in components, an implementation that stores the names it is given, and an updater that
 // is never stopped.
-class CScriptCheckApp : public CObjectConnector, public IUpdaterStopFlag
+class CScriptCheckApp : public CObjectConnector, public IUpdaterStopFlag, public IGUISetupProvider
 {
 public:
     CScriptCheckApp()
@@ -81,6 +90,7 @@ public:
     CProcessStatus* GetProcessStatus() override { return nullptr; }
     CLauncherImplement* GetImplement() override { return &m_implement; }
     bool IsUpdaterStopRequested() override { return false; }
+    IGUISetupSettings* GetGUISetupSettings() override { return &m_setup; }
 
     CLauncherScript_Lua& Host() { return m_host; }
     CGameInfo& GameInfo() { return *m_gameInfoManager.GetGameInfo(); }
@@ -89,8 +99,10 @@ public:
 private:
     CFWLGameInfoManager m_gameInfoManager;
     CStandInRestartProcess m_restart;
-    CDefaultLauncherImplement m_implement;
-    CLauncherScript_Lua m_host;
+    CStandInGUISetup m_setup;
+    CFWLImplement m_implement;
+    // The launcher program's host, so that its own classes and functions can be checked too.
+    CFernwayLauncherScript m_host;
 };
 
 void PrintLine(const std::string& name, const std::wstring& value)

@@ -130,7 +130,7 @@ TEST(WorkerThread, ForceTerminateFromTheWorkerDoesNotWaitForItself)
 namespace
 {
 // The workflow's four steps, recording their order; step i answers answers[i].
-class CStepsImplement : public CLauncherImplement, public ILauncherUpdateSteps
+class CStepsImplement : public CDefaultLauncherImplement
 {
 public:
     int Initialize() override { return 1; }

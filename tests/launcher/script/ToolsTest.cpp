@@ -34,6 +34,21 @@ TEST(VelmoraScriptTool, RunsFilesAndCallsAFunction)
     EXPECT_EQ(err, "");
 }
 
+TEST(VelmoraScriptTool, ChecksScriptsThatUseTheLauncherProgramsOwnClasses)
+{
+    testsupport::TempDir dir;
+    dir.WriteFile(L"launcher.lua", "local s = LauncherScriptObject\n"
+                                   "s:GetLauncherGUISetup():SetShortcutName('Velmora')\n"
+                                   "s:GetGameInfoManager():SetRegistryRootKey_Root('SOFTWARE\\\\Other')\n"
+                                   "function Root() return string.len(s:GetRegistryRootKey()) end\n");
+    std::string out, err;
+    EXPECT_EQ(
+        RunCommand(Tool("velmora-script") + " --call Root " + dir.NativePath() + "/launcher.lua", &out, &err),
+        0)
+        << err;
+    EXPECT_EQ(out, "14\n");
+}
+
 TEST(VelmoraScriptTool, EveryScriptErrorIsReportedAndEndsWithExitOne)
 {
     testsupport::TempDir dir;
