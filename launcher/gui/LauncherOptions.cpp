@@ -85,8 +85,8 @@ int CLauncherOptions::DoOption_CreateShortcut()
     }
 
     ICreateShortcut shortcut;
-    shortcut.SetIcon(icon, 0);
-    const bool saved = shortcut.Create(ICreateShortcut::kKindInternet, target, file);
+    shortcut.SetIcon(icon.c_str(), 0);
+    const bool saved = shortcut.Create(kShortcutUrl, target.c_str(), file.c_str());
     ZP::LogF(L"CreateShortcut - LinkTarget : %s, FullPathName : %s", target.c_str(), file.c_str());
     // A shortcut that cannot be written is only logged: the option itself has done its part.
     ZP_LOG_ERROR(saved ? ZP::kResultOk : ZP::kResultFail, "CFWLImplement::DoOption_CreateShortcut", 107);

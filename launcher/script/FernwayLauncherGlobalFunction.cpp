@@ -4,7 +4,7 @@
 #include "launcher/info/GameInfoManager.h"
 #include "launcher/script/ScriptText.h"
 #include "launcher/script/WindowsOSVersion.h"
-#include "launcher/workflow/CreateShortcut.h"
+#include "launcher/gui/CreateShortcut.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/log/ZpakLog.h"
 

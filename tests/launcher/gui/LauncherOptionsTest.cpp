@@ -1,4 +1,5 @@
 #include "launcher/gui/LauncherOptions.h"
+#include "launcher/gui/CreateShortcut.h"
 #include "launcher/gui/DefaultGUISetup.h"
 #include "platform/fs/FileSystem.h"
 #include "platform/registry/RegistryStore.h"
@@ -55,7 +56,7 @@ TEST_F(LauncherOptions, DesktopShortcutIsALinkEntryToTheShortcutAddress)
 
     EXPECT_EQ(options.DoOption(0, true), 1);
     EXPECT_EQ(desktop.ReadFile(L"벨모라.desktop"),
-              "[Desktop Entry]\nType=Link\nName=벨모라\n"
+              "[Desktop Entry]\nVersion=1.0\nType=Link\nName=벨모라\n"
               "URL=https://www.velmora.example/\nIcon=VelmoraLauncher\n");
 
     setup.SetShortcutURL("http://portal.example/velmora");
@@ -97,14 +98,14 @@ TEST_F(LauncherOptions, EveryOptionRunsTheScriptHookFirst)
 
 TEST(CreateShortcut, ProgramEntryQuotesItsPath)
 {
+    testsupport::TempDir dir;
     ICreateShortcut shortcut;
     shortcut.SetArguments(L"--auth X");
     shortcut.SetWorkingDirectory(L"/games/my game");
-    EXPECT_EQ(
-        shortcut.BuildEntry(ICreateShortcut::kKindFile, L"/games/my game/run \"1\".sh", L"/d/Game.desktop"),
-        "[Desktop Entry]\nType=Application\nName=Game\nExec=\"/games/my game/run \\\\\"1\\\\\".sh\" --auth "
-        "X\n"
-        "Path=/games/my game\n");
-    EXPECT_EQ(shortcut.BuildEntry(7, L"x", L"/d/x.desktop"), "");
-    EXPECT_FALSE(shortcut.Create(7, L"x", L"/nonexistent/x.desktop"));
+    ASSERT_TRUE(shortcut.Create(kShortcutFile, L"/games/my game/run.sh", dir.Join(L"Game.lnk").c_str()));
+    const std::string entry = dir.ReadFile(L"Game.desktop");
+    EXPECT_NE(entry.find("Type=Application\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("Exec=\"/games/my game/run.sh\" --auth X\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("Path=/games/my game\n"), std::string::npos) << entry;
+    EXPECT_FALSE(shortcut.Create(7, L"x", dir.Join(L"x.desktop").c_str()));
 }
