@@ -1,10 +1,10 @@
 #include "launcher/script/FernwayLauncherGlobalFunction.h"
 
+#include "launcher/gui/CreateShortcut.h"
 #include "launcher/gui/LauncherGUI.h"
 #include "launcher/info/GameInfoManager.h"
 #include "launcher/script/ScriptText.h"
 #include "launcher/script/WindowsOSVersion.h"
-#include "launcher/gui/CreateShortcut.h"
 #include "zpak/common/CommonFunction.h"
 #include "zpak/log/ZpakLog.h"
 
