@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -157,4 +158,64 @@ TEST_F(LauncherStartup, TerminationSignalClosesTheWindowAndEndsCleanly)
     EXPECT_TRUE(Contains(written, "Force Terminate")) << written;
     // The updater stopped: its end is not reported to the window.
     EXPECT_FALSE(Contains(out, "[finished]")) << out;
+}
+
+// The whole road with nothing to update: same launcher version on the server, the game folder
+// already in line with the patch server; the launcher ends by starting the game client with the
+// hand-off's authentication code.
+TEST_F(LauncherStartup, WholeLaunchWithNothingToUpdateStartsTheGame)
+{
+    CopyResourceModule();
+    const fs::path root = fs::path(m_dir.NativePath()) / "server";
+    const fs::path source = fs::path(m_dir.NativePath()) / "source";
+    const fs::path game = fs::path(m_dir.NativePath()) / "game folder";
+    fs::create_directories(source / "Data");
+    fs::create_directories(root / "launcher" / "LauncherContents");
+    fs::create_directories(root / "install");
+    std::ofstream(source / "Data" / "a.txt") << "alpha";
+    fs::copy_file(testsupport::BinaryDir() + "/demo-game", source / "demo-game");
+    ASSERT_EQ(testsupport::RunCommand(testsupport::Zpak() + " publish '" + source.string() + "' '" +
+                                      (root / "live").string() + "' --loose demo-game"),
+              0);
+    testsupport::TestHttpServer server(root);
+    const std::string address = server.Url("/").substr(0, server.Url("/").size() - 1);
+    std::ofstream(root / "launcher" / "LauncherContents" / "LauncherInfo.dat")
+        << "li = LauncherScriptObject:GetLauncherInfo()\nli:SetLauncherVersion('0.11')\n";
+    std::ofstream(root / "install" / "GameInfo.dat")
+        << "local game = LauncherScriptObject:GetGameInfo()\n"
+        << "game:SetServerURL('" << address << "/live/')\n"
+        << "game:SetPakDir('Data')\ngame:SetPakName('velmora')\ngame:SetExeFileName('demo-game')\n"
+        << "game:SetExe32Path('demo-game')\ngame:SetExe64Path('demo-game')\n";
+    // The game as a player has it after an earlier patch.
+    ASSERT_EQ(testsupport::RunCommand(testsupport::Zpak() + " patch '" + address + "/live/' '" +
+                                      game.string() + "' velmora"),
+              0);
+    fs::permissions(game / "demo-game", fs::perms::owner_all);
+    const fs::file_time_type patched = fs::last_write_time(game / "demo-game");
+    const std::string reg =
+        testsupport::BinaryDir() + "/velmora-reg set HKLM 'SOFTWARE\\Quillmark\\velmora' ";
+    ASSERT_EQ(testsupport::RunCommand(reg + "Install_Dir '" + game.string() + "'"), 0);
+    ASSERT_EQ(testsupport::RunCommand(reg + "Patcher demo-game"), 0);
+    testsupport::ScopedEnv launcherServer("VELMORA_LAUNCHER_SERVER", address);
+    testsupport::ScopedEnv noRecordFile("VELMORA_DEMO_GAME_RECORD", nullptr);
+
+    std::string out;
+    EXPECT_EQ(
+        Run("GameId=velmora|InstallUrl=" + address + "/install/Setup.exe|MemberNo=42|AuthCode=Auth-1|", out),
+        0)
+        << out;
+    // The game client runs on its own; give it a moment to write its record.
+    std::string record;
+    for (int i = 0; i < 50 && record.find("arg\t") == std::string::npos; ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::ifstream in(game / "demo-game.record");
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        record = bytes.str();
+    }
+    EXPECT_TRUE(Contains(record, "arg\tAuth-1\n")) << record << out;
+    EXPECT_EQ(fs::last_write_time(game / "demo-game"), patched)
+        << "nothing to update: the client stays as it was";
+    EXPECT_FALSE(Contains(out, "[message")) << out;
 }
