@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 
 class CPositionMap
@@ -25,6 +26,9 @@ private:
 };
 
 // The names each window registers, in the order it registers them.
+std::span<const wchar_t* const> LauncherWindowNames();
+std::span<const wchar_t* const> InstallDialogNames();
+std::span<const wchar_t* const> MessageBoxNames();
 void RegisterLauncherWindowNames(CPositionMap& map);
 void RegisterInstallDialogNames(CPositionMap& map);
 void RegisterMessageBoxNames(CPositionMap& map);

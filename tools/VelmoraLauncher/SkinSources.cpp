@@ -8,24 +8,6 @@
 
 namespace
 {
-// The names RegisterLauncherWindowNames registers: the map cannot be walked, so they are named here.
-constexpr const wchar_t* kLauncherWindowNames[] = {L"Web_Notice",
-                                                   L"IMAGE_Background",
-                                                   L"IMAGE_Game",
-                                                   L"IMAGE_FernwayBI",
-                                                   L"IMAGE_GameBI",
-                                                   L"BUTTON_Exit",
-                                                   L"BUTTON_Start",
-                                                   L"BUTTON_Close",
-                                                   L"BUTTON_Minimize",
-                                                   L"PROGRESS_TotalProgress",
-                                                   L"PROGRESS_FileProgress",
-                                                   L"TXT_Version",
-                                                   L"TXT_Status",
-                                                   L"TXT_CurrentFile",
-                                                   L"CHECK_01",
-                                                   L"CHECK_02",
-                                                   L"CHECK_03"};
 
 bool Has(CCustomResourceManager* manager, int entry, const char* type)
 {
@@ -43,7 +25,7 @@ int CResourceWindowPositions::ReadWindowPositions(WindowPositionTable& out)
     int r = ReadLauncherWindowPositions(loader, GetResourceModule(), *m_manager, map);
     if (r != ZP::kResultOk) return r;
     out.clear();
-    for (const wchar_t* name : kLauncherWindowNames)
+    for (const wchar_t* name : LauncherWindowNames())
     {
         if (std::optional<sGUIRect> rect = map.Find(name)) out[name] = *rect;
     }

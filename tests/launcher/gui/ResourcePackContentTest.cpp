@@ -105,24 +105,7 @@ TEST_F(ShippedResourcePack, LauncherWindowLayoutFitsItsBitmaps)
     ASSERT_EQ(ReadLauncherWindowPositions(loader, module.get(), manager, map), 1);
     int windowW = 0, windowH = 0;
     ASSERT_TRUE(BitmapSize(kResLauncherBackground, windowW, windowH));
-    const wchar_t* names[] = {L"Web_Notice",
-                              L"IMAGE_Background",
-                              L"IMAGE_Game",
-                              L"IMAGE_FernwayBI",
-                              L"IMAGE_GameBI",
-                              L"BUTTON_Exit",
-                              L"BUTTON_Start",
-                              L"BUTTON_Close",
-                              L"BUTTON_Minimize",
-                              L"PROGRESS_TotalProgress",
-                              L"PROGRESS_FileProgress",
-                              L"TXT_Version",
-                              L"TXT_Status",
-                              L"TXT_CurrentFile",
-                              L"CHECK_01",
-                              L"CHECK_02",
-                              L"CHECK_03"};
-    for (const wchar_t* name : names)
+    for (const wchar_t* name : LauncherWindowNames())
     {
         sGUIRect r = *map.Find(name);
         EXPECT_TRUE(Width(r) > 0 && Height(r) > 0) << "the text reaches " << platform::text::WideToUtf8(name);
@@ -153,11 +136,7 @@ TEST_F(ShippedResourcePack, InstallDialogLayoutFitsItsBitmaps)
     ASSERT_EQ(ReadInstallDialogPositions(loader, module.get(), manager, map), 1);
     int windowW = 0, windowH = 0;
     ASSERT_TRUE(BitmapSize(kResInstallBackground, windowW, windowH));
-    const wchar_t* names[] = {L"IMAGE_Background", L"BUTTON_Exit",     L"BUTTON_Agree",  L"BUTTON_FIND",
-                              L"BUTTON_Close",     L"BUTTON_Minimize", L"CHECK_01",      L"CHECK_02",
-                              L"CHECK_03",         L"TXT_HaveSpace",   L"TXT_NeedSpace", L"TXT_InstallFolder",
-                              L"TXT_CopyRight",    L"IMAGE_FernwayBI"};
-    for (const wchar_t* name : names)
+    for (const wchar_t* name : InstallDialogNames())
     {
         sGUIRect r = *map.Find(name);
         EXPECT_TRUE(Width(r) > 0 && Height(r) > 0) << platform::text::WideToUtf8(name);
