@@ -1,5 +1,6 @@
 #include "launcher/patch/Downloader.h"
 
+#include "platform/fs/Executable.h"
 #include "platform/fs/FileSystem.h"
 #include "zpak/archive/ZipArchive.h"
 #include "zpak/common/CommonFunction.h"
@@ -418,7 +419,12 @@ bool CDownloader::DownloadLooseData(const std::wstring& path, CFileInfo* record)
         auto http = NewHttpFile();
         int r = OpenServerFile(http.get(), *record);
         if (r == kErrorInvalidPointer) return false;
-        if (r == 1 && SaveLooseFile(http.get(), path, record) == 1) return true;
+        if (r == 1 && SaveLooseFile(http.get(), path, record) == 1)
+        {
+            // The list carries no permissions: the game's own programs must still start.
+            if (platform::fs::IsProgramFile(path)) platform::fs::MarkExecutable(path);
+            return true;
+        }
     }
 }
 

@@ -22,4 +22,14 @@ bool MarkExecutable(std::wstring_view path)
     return ::chmod(native.c_str(), mode) == 0;
 }
 
+bool IsProgramFile(std::wstring_view path)
+{
+    File file;
+    if (!file.Open(path, eOpenMode::Read)) return false;
+    unsigned char head[4] = {};
+    const int64_t got = file.Read(head, sizeof(head));
+    if (got >= 2 && head[0] == '#' && head[1] == '!') return true;
+    return got == 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F';
+}
+
 } // namespace platform::fs

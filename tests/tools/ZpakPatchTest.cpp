@@ -67,6 +67,35 @@ public:
 };
 } // namespace
 
+// The list carries no permissions: a program of the game (ELF or "#!") arrives runnable, data does not.
+TEST_F(ZpakPatch, ProgramsOfTheGameArriveRunnable)
+{
+    Write(Root() / "prog/run.sh", "#!/bin/sh\necho ok\n");
+    Write(Root() / "prog/bin/client", std::string("\x7f"
+                                                  "ELF") +
+                                          testsupport::RandomBytes(2000, 4));
+    Write(Root() / "prog/notes.txt", "#not a program\n");
+    std::string err;
+    ASSERT_EQ(RunCommand(Zpak() + " publish '" + (Root() / "prog").string() + "' '" +
+                             (Root() / "progsrv").string() + "' --loose '*'",
+                         nullptr, &err),
+              0)
+        << err;
+    testsupport::TestHttpServer server(Root() / "progsrv");
+    ASSERT_EQ(Patch(server.Url(""), "installed", &err), 0) << err;
+    auto runnable = [&](const char* name)
+    {
+        return (stdfs::status(Root() / "installed" / name).permissions() & stdfs::perms::owner_exec) !=
+               stdfs::perms::none;
+    };
+    EXPECT_TRUE(runnable("run.sh"));
+    EXPECT_TRUE(runnable("bin/client"));
+    EXPECT_FALSE(runnable("notes.txt"));
+    std::string out;
+    EXPECT_EQ(RunCommand("'" + (Root() / "installed/run.sh").string() + "'", &out), 0);
+    EXPECT_EQ(out, "ok\n");
+}
+
 TEST_F(ZpakPatch, EachRunWorksInAFolderOfItsOwn)
 {
     // Somebody planted the old fixed work folder name as a link to a folder they want emptied.
